@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on Debian 12, as root, without
+# questions. Idempotent: does nothing when everything is already there.
+set -euo pipefail
+
+packages=(
+  cmake g++ make git
+  mingw-w64 g++-mingw-w64-i686-posix googletest libgtest-dev libbenchmark-dev
+  clang libclang-rt-14-dev
+  wine wine32 wine64 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
+  xvfb xauth x11-utils xdotool imagemagick
+  locales fonts-ipafont-gothic
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "install-deps: adding the i386 architecture"
+  $SUDO dpkg --add-architecture i386
+  need_update=1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+elif [ -n "${need_update:-}" ]; then
+  $SUDO apt-get update -qq
+fi
+
+# Wine takes its ANSI code page from the locale: ja_JP.UTF-8 gives 932, the
+# Japanese tests need it.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  echo "install-deps: generating the ja_JP.UTF-8 locale"
+  $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+fi
+echo "install-deps: everything is installed"

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the native unit
+# tests, fuzzing and benchmarks, then the Windows tests under Wine in a
+# private Xvfb display and a fresh private Wine prefix, torn down at the end.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+scripts/install-deps.sh || exit 1
+scripts/build.sh || exit 1
+
+session="$root/build/windows/wine"
+trap 'scripts/wine-session.sh stop "$session" >/dev/null 2>&1' EXIT
+scripts/wine-session.sh stop "$session" >/dev/null 2>&1
+rm -rf "$session/prefix"
+
+status=0
+echo "== native tests, fuzzing"
+timeout 1200 ctest --test-dir build/native --output-on-failure -j2 -LE bench || status=1
+echo "== benchmarks (figures only, they do not gate)"
+timeout 600 ctest --test-dir build/native -L bench -V 2>&1 | grep -vE '^[0-9]+: (Test command|Working Directory|Environment)' || true
+echo "== Windows tests under Wine"
+timeout 2400 ctest --test-dir build/windows --output-on-failure || status=1
+exit $status

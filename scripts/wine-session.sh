@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# A private Wine session for the tests: its own Xvfb display on a free
+# display number, its own 32-bit prefix and a persistent wineserver.
+#   wine-session.sh start DIR   start (idempotent) and print the display
+#   wine-session.sh stop DIR    stop everything the session started
+#   wine-session.sh env DIR     print the environment as shell assignments
+# Nothing here uses the developer's desktop or an existing DISPLAY.
+set -uo pipefail
+
+cmd=${1:?usage: wine-session.sh start|stop|env DIR}
+dir=$(mkdir -p "${2:?session directory}" && cd "$2" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+prefix="$dir/prefix"
+
+session_env() {
+  echo "export WINEPREFIX='$prefix'"
+  echo "export WINEARCH=win32"
+  echo "export DISPLAY=':$(cat "$dir/display")'"
+  echo "export WINEDEBUG=-all"
+  # No Mono/Gecko installers; a crash must not start the debugger, which
+  # would wait forever.
+  echo "export WINEDLLOVERRIDES='mscoree,mshtml=;winedbg.exe=d'"
+  echo "export XAUTHORITY=/dev/null"
+}
+
+alive() {
+  [ -f "$dir/xvfb.pid" ] && [ -f "$dir/display" ] && kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null
+}
+
+start_xvfb() {
+  local n
+  for n in $(seq 90 250); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -noreset -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 9>&- &
+    local pid=$!
+    for _ in $(seq 1 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.05
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$pid" 2>/dev/null; then
+      echo "$pid" >"$dir/xvfb.pid"
+      echo "$n" >"$dir/display"
+      return 0
+    fi
+    kill "$pid" 2>/dev/null
+  done
+  echo "wine-session: no free X display" >&2
+  return 1
+}
+
+make_prefix() {
+  [ -f "$prefix/system.reg" ] && return 0
+  rm -rf "$prefix"
+  timeout 120 wineboot -i >"$dir/wineboot.log" 2>&1 || { echo "wine-session: wineboot failed" >&2; return 1; }
+  # Japanese font names reach the IPA fonts only through replacements; the
+  # Windows 98 copy of the saver runs under its own name.
+  iconv -f UTF-8 -t UTF-16LE "$here/wine-prefix.reg" | { printf '\xff\xfe'; cat; } >"$dir/prefix.reg"
+  timeout 60 wine regedit /S "$(winepath -w "$dir/prefix.reg" 2>/dev/null)" >/dev/null 2>&1
+}
+
+case "$cmd" in
+  start)
+    exec 9>"$dir/lock"
+    flock 9
+    if ! alive; then
+      start_xvfb || exit 1
+      eval "$(session_env)"
+      # The persistent server and the services Wine starts outlive this
+      # script: none of them may hold the caller's output open (ctest would
+      # wait for it forever) nor the session lock (stop would wait for it).
+      wineserver -p </dev/null >/dev/null 2>&1 9>&-
+      make_prefix </dev/null >/dev/null 2>&1 9>&- || { echo "wine-session: prefix set-up failed" >&2; exit 1; }
+      # Warm up: the first process of a wineserver pays its start-up cost.
+      timeout 60 wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-
+    fi
+    cat "$dir/display"
+    ;;
+  stop)
+    exec 9>"$dir/lock"
+    flock 9
+    if [ -f "$dir/display" ]; then
+      eval "$(session_env)"
+      timeout 20 wineserver -k >/dev/null 2>&1
+      timeout 20 wineserver -w >/dev/null 2>&1
+    fi
+    if [ -f "$dir/xvfb.pid" ]; then
+      kill "$(cat "$dir/xvfb.pid")" 2>/dev/null
+    fi
+    rm -f "$dir/xvfb.pid" "$dir/display"
+    ;;
+  env)
+    alive || { echo "wine-session: not running" >&2; exit 1; }
+    session_env
+    ;;
+  *)
+    echo "usage: wine-session.sh start|stop|env DIR" >&2
+    exit 2
+    ;;
+esac
