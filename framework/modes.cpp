@@ -1,0 +1,110 @@
+#include <windows.h>
+
+#include "framework/modes.h"
+#include "framework/command_line.h"
+#include "framework/password.h"
+#include "framework/saver_window.h"
+#include "resources/resource.h"
+
+// The settings dialog procedure, exported by the saver.
+extern "C" INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND, UINT, WPARAM, LPARAM);
+
+HINSTANCE ModuleInstance;
+BOOL IsWindows9x;
+
+BOOL SettingsDialogHook(HINSTANCE)
+{
+    return TRUE;
+}
+
+INT_PTR ShowSettingsDialog(HWND owner)
+{
+    if (!SettingsDialogHook(ModuleInstance))
+        return 0;
+    // The wide call keeps the template's Unicode captions intact on systems
+    // whose ANSI code page cannot hold Japanese. Windows 9x only has a stub
+    // of it; there the ANSI call shows the same template.
+    INT_PTR result = DialogBoxParamW(ModuleInstance, MAKEINTRESOURCEW(IDD_SETTINGS), owner,
+                                     ScreenSaverConfigureDialog, 0);
+    if (result == -1 && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
+        result = DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SETTINGS), owner,
+                                 ScreenSaverConfigureDialog, 0);
+    return result;
+}
+
+static HWND ExistingWindowOr(HWND candidate, HWND fallback)
+{
+    return (candidate && IsWindow(candidate)) ? candidate : fallback;
+}
+
+static int RunChosenMode(const char* tail)
+{
+    SaverSwitch sw = ParseSaverSwitch(tail);
+    HWND given = reinterpret_cast<HWND>(static_cast<UINT_PTR>(sw.window));
+    switch (sw.kind) {
+    case ModeSettings:
+        return static_cast<int>(ShowSettingsDialog(NULL));
+    case ModeRun:
+        return RunSaverWindow(NULL);
+    case ModePreview:
+        if (!given || !IsWindow(given))
+            return -1;
+        return RunSaverWindow(given);
+    case ModeConfigure:
+        return static_cast<int>(ShowSettingsDialog(ExistingWindowOr(given, GetForegroundWindow())));
+    case ModeChangePassword:
+        if (!IsWindows9x)
+            return -1;
+        ChangeSaverPassword(ExistingWindowOr(given, GetForegroundWindow()));
+        return 0;
+    case ModeInvalid:
+        break;
+    }
+    return -1;
+}
+
+// Top-level fault guard. mingw's GCC has no __try/__except, so the guard is a
+// structured-exception frame registered by hand on the i386 chain at fs:0.
+// Its filter is the platform's UnhandledExceptionFilter; when that chooses
+// to run the handler, the system is told that no screen saver runs any more
+// (otherwise Windows 9x keeps Ctrl+Alt+Del and task switching disabled) and
+// the process ends with the fault's code, as for any other crashed program.
+struct FaultGuardFrame {
+    FaultGuardFrame* previous;
+    void* handler;
+};
+
+extern "C" EXCEPTION_DISPOSITION __cdecl TopLevelFaultHandler(EXCEPTION_RECORD* record, void*,
+                                                             CONTEXT* context, void*)
+{
+    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
+        return ExceptionContinueSearch;
+    EXCEPTION_POINTERS pointers = { record, context };
+    LONG verdict = UnhandledExceptionFilter(&pointers);
+    if (verdict == EXCEPTION_CONTINUE_EXECUTION)
+        return ExceptionContinueExecution;
+    if (verdict == EXCEPTION_CONTINUE_SEARCH)
+        return ExceptionContinueSearch;
+    SetSaverRunningFlag(0);
+    ExitProcess(record->ExceptionCode);
+    return ExceptionContinueSearch;
+}
+
+int RunSaverMode(HINSTANCE instance, const char* tail)
+{
+    ModuleInstance = instance;
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;  // 148
+    IsWindows9x = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+
+    volatile FaultGuardFrame guard;
+    guard.handler = reinterpret_cast<void*>(&TopLevelFaultHandler);
+    __asm__ __volatile__("movl %%fs:0, %0" : "=r"(guard.previous));
+    __asm__ __volatile__("movl %0, %%fs:0" : : "r"(&guard) : "memory");
+
+    int result = RunChosenMode(tail);
+
+    __asm__ __volatile__("movl %0, %%fs:0" : : "r"(guard.previous) : "memory");
+    return result;
+}

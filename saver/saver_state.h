@@ -1,0 +1,12 @@
+#pragma once
+// Program-wide state of the saver core. Portable declarations.
+#include <cstdint>
+
+#include "saver/settings.h"
+
+extern char SaverDirectory[256];    // the saver file's directory, with its trailing backslash
+extern bool SaverDirectoryFits;     // false when the directory was too long to keep
+extern SaverSettings CurrentSettings;
+extern uint32_t SaverErrorFlags;    // start-up failure bits (saver/error_page_text.h)
+
+constexpr char kModelFileName[] = "morvella.dat";

@@ -1,0 +1,178 @@
+// The Windows 9x password handshake, with fixtures standing in for the
+// system's PASSWORD.CPL and MPR.DLL. The Windows 98 copy of the saver runs
+// under the name saver98.scr, for which the test prefix reports Windows 98.
+#include "saver_driver.h"
+
+#include <stdio.h>
+
+#include <string>
+
+#include "gtest/gtest.h"
+
+namespace {
+
+std::string ReadFileText(const std::string& path)
+{
+    std::string text;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file)
+        return text;
+    char buffer[512];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, n);
+    fclose(file);
+    return text;
+}
+
+int CountOf(const std::string& text, const char* word)
+{
+    int count = 0;
+    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
+        ++count;
+    return count;
+}
+
+struct PasswordScene {
+    std::string folder;
+    std::string saver;
+    std::string log;
+
+    PasswordScene(const char* name, const char* saverName, bool withVerifier)
+    {
+        folder = TestDir(name);
+        saver = folder + "\\" + saverName;
+        log = folder + "\\fixture.log";
+        CopyInto(DistFile("morvella.scr"), folder, saverName);
+        if (withVerifier)
+            CopyInto(std::string(MORVELLA_TESTS_WIN) + "\\PASSWORD.CPL", folder, "PASSWORD.CPL");
+        CopyInto(std::string(MORVELLA_TESTS_WIN) + "\\mpr.dll", folder, "mpr.dll");
+        SetEnvironmentVariableA("MORVELLA_FIXTURE_LOG", log.c_str());
+    }
+    ~PasswordScene()
+    {
+        ClearUsePassword();
+        SetEnvironmentVariableA("MORVELLA_FIXTURE_LOG", NULL);
+        SetEnvironmentVariableA("MORVELLA_FIXTURE_VERIFY", NULL);
+    }
+    void Answer(const char* verdict) { SetEnvironmentVariableA("MORVELLA_FIXTURE_VERIFY", verdict); }
+    std::string Log() const { return ReadFileText(log); }
+};
+
+HWND StartAndWait(SaverProcess& process, const std::string& exe)
+{
+    SetCursorPos(500, 400);
+    Pump(100);
+    if (!StartSaver(process, "/s", exe))
+        return NULL;
+    return WaitForSaverWindow(process.pid());
+}
+
+TEST(PasswordOnWindows98, RefusingVerifierKeepsTheSaverRunning)
+{
+    PasswordScene scene("pwd_refuse", "saver98.scr", true);
+    SetUsePassword(1);
+    scene.Answer("0");
+    SaverProcess saver;
+    ASSERT_TRUE(StartAndWait(saver, scene.saver) != NULL);
+    EXPECT_EQ("1", ScreenSaverRunningValue()) << "the system must know a saver runs";
+
+    PressKey(VK_SPACE);
+    Pump(800);
+    EXPECT_TRUE(saver.Running());
+    EXPECT_EQ(1, CountOf(scene.Log(), "verify refuse")) << scene.Log();
+
+    // A move from where the check left the cursor asks again (the 200 ms
+    // since the last check have passed).
+    MoveMouseBy(5, 0);
+    Pump(800);
+    EXPECT_TRUE(saver.Running());
+    EXPECT_EQ(2, CountOf(scene.Log(), "verify refuse")) << scene.Log();
+}
+
+TEST(PasswordOnWindows98, AcceptingVerifierLetsItCloseAndClearsTheRunningState)
+{
+    PasswordScene scene("pwd_accept", "saver98.scr", true);
+    SetUsePassword(1);
+    scene.Answer("1");
+    SaverProcess saver;
+    ASSERT_TRUE(StartAndWait(saver, scene.saver) != NULL);
+    PressKey(VK_SPACE);
+    EXPECT_EQ(0u, saver.WaitExit(5000));
+    EXPECT_EQ(1, CountOf(scene.Log(), "verify accept")) << scene.Log();
+    EXPECT_EQ("0", ScreenSaverRunningValue());
+}
+
+TEST(PasswordOnWindows98, WithoutThePasswordSettingNoVerifierIsAsked)
+{
+    PasswordScene scene("pwd_off", "saver98.scr", true);
+    ClearUsePassword();
+    scene.Answer("0");
+    SaverProcess saver;
+    ASSERT_TRUE(StartAndWait(saver, scene.saver) != NULL);
+    PressKey(VK_SPACE);
+    EXPECT_EQ(0u, saver.WaitExit(5000));
+    EXPECT_EQ("", scene.Log());
+}
+
+TEST(PasswordOnWindowsNT, PasswordSettingIsIgnoredAndFirstInputCloses)
+{
+    PasswordScene scene("pwd_nt", "morvella.scr", true);
+    SetUsePassword(1);
+    scene.Answer("0");
+    SaverProcess saver;
+    ASSERT_TRUE(StartAndWait(saver, scene.saver) != NULL);
+    PressKey(VK_SPACE);
+    EXPECT_EQ(0u, saver.WaitExit(5000));
+    EXPECT_EQ("", scene.Log());
+}
+
+TEST(ChangePassword, Windows98CallsTheSystemChangerForTheSaverProvider)
+{
+    PasswordScene scene("pwd_change", "saver98.scr", false);
+    // The test prefix tells Wine to prefer an mpr.dll beside saver98.scr.
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, NULL, NULL,
+                                 GetModuleHandleA(NULL), NULL);
+    SaverProcess saver;
+    ASSERT_TRUE(StartSaver(saver, "/a " + std::to_string(reinterpret_cast<UINT_PTR>(owner)), scene.saver));
+    EXPECT_EQ(0u, saver.WaitExit(5000));
+    EXPECT_EQ("change SCRSAVE window=1 0 0\n", scene.Log());
+    DestroyWindow(owner);
+}
+
+TEST(ChangePassword, RefusedOutsideWindows98)
+{
+    PasswordScene scene("pwd_change_nt", "morvella.scr", false);
+    SaverProcess saver;
+    ASSERT_TRUE(StartSaver(saver, "/a 0", scene.saver));
+    EXPECT_EQ(0xFFFFFFFFu, saver.WaitExit(5000));
+    EXPECT_EQ("", scene.Log());
+}
+
+TEST(FaultGuard, FaultOnTheSaverThreadClearsTheRunningStateAndEndsTheProcess)
+{
+    PasswordScene scene("fault", "saver98.scr", true);
+    SetUsePassword(1);
+    scene.Answer("0");
+    SaverProcess saver;
+    HWND window = StartAndWait(saver, scene.saver);
+    ASSERT_TRUE(window != NULL);
+    ASSERT_EQ("1", ScreenSaverRunningValue());
+
+    // Send the saver's own thread to address 0: an access violation on the
+    // thread that runs the message loop.
+    ASSERT_NE(static_cast<DWORD>(-1), SuspendThread(saver.info.hThread));
+    CONTEXT context = {};
+    context.ContextFlags = CONTEXT_CONTROL;
+    ASSERT_TRUE(GetThreadContext(saver.info.hThread, &context));
+    context.Eip = 0;
+    ASSERT_TRUE(SetThreadContext(saver.info.hThread, &context));
+    ResumeThread(saver.info.hThread);
+    // A thread waiting for messages takes its new context when it wakes.
+    PostMessageA(window, WM_NULL, 0, 0);
+
+    EXPECT_EQ(static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION), saver.WaitExit(10000));
+    EXPECT_EQ("0", ScreenSaverRunningValue());
+}
+
+}  // namespace

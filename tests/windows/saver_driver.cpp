@@ -1,0 +1,217 @@
+#include "saver_driver.h"
+
+#include <stdio.h>
+
+#include "gtest/gtest.h"
+
+SaverProcess::~SaverProcess()
+{
+    if (info.hProcess) {
+        if (Running()) {
+            TerminateProcess(info.hProcess, 99);
+            WaitForSingleObject(info.hProcess, 5000);
+        }
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+}
+
+bool SaverProcess::Running() const
+{
+    return info.hProcess && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD SaverProcess::WaitExit(DWORD timeoutMs) const
+{
+    if (WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info.hProcess, &code);
+    return code;
+}
+
+std::string DistFile(const char* name)
+{
+    return std::string(MORVELLA_DIST_WIN) + "\\" + name;
+}
+
+std::string TestDir(const char* name)
+{
+    std::string dir = std::string(MORVELLA_TESTS_WIN) + "\\scratch";
+    CreateDirectoryA(dir.c_str(), NULL);
+    dir += "\\";
+    dir += name;
+    CreateDirectoryA(dir.c_str(), NULL);
+    // Empty it: each test starts from a known folder.
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileA((dir + "\\" + found.cFileName).c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    return dir;
+}
+
+bool CopyInto(const std::string& from, const std::string& folder, const char* name)
+{
+    return CopyFileA(from.c_str(), (folder + "\\" + name).c_str(), FALSE) != 0;
+}
+
+void WriteIni(const char* key, const char* value)
+{
+    WritePrivateProfileStringA("morvella.scr", key, value, "morvella.ini");
+}
+
+void RemoveIni()
+{
+    char path[MAX_PATH];
+    GetWindowsDirectoryA(path, MAX_PATH);
+    lstrcatA(path, "\\morvella.ini");
+    WritePrivateProfileStringA(NULL, NULL, NULL, "morvella.ini");  // flush the profile cache
+    DeleteFileA(path);
+}
+
+bool StartSaver(SaverProcess& process, const std::string& args, const std::string& exe)
+{
+    std::string line = "\"" + exe + "\" " + args;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    char* buffer = _strdup(line.c_str());
+    BOOL ok = CreateProcessA(exe.c_str(), buffer, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process.info);
+    free(buffer);
+    return ok != 0;
+}
+
+struct WindowSearch {
+    DWORD pid;
+    HWND parent;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchTopLevel(HWND window, LPARAM context)
+{
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char cls[64];
+    if (pid == search->pid && GetClassNameA(window, cls, sizeof cls)
+        && lstrcmpA(cls, "WindowsScreenSaverClass") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForSaverWindow(DWORD pid, DWORD timeoutMs)
+{
+    WindowSearch search = { pid, NULL, NULL };
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            Pump(200);  // let it finish its start-up
+            return search.found;
+        }
+        Pump(20);
+    }
+    return NULL;
+}
+
+HWND WaitForPreviewWindow(HWND parent, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        HWND child = FindWindowExA(parent, NULL, "WindowsScreenSaverClass", NULL);
+        if (child) {
+            Pump(200);
+            return child;
+        }
+        Pump(20);
+    }
+    return NULL;
+}
+
+void PressKey(WORD vk)
+{
+    INPUT input[2] = {};
+    input[0].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = vk;
+    input[1] = input[0];
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+void ClickLeft()
+{
+    INPUT input[2] = {};
+    input[0].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1] = input[0];
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+void MoveMouseBy(int dx, int dy)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void Pump(DWORD ms)
+{
+    DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < ms);
+}
+
+std::string ScreenSaverRunningValue()
+{
+    // Wine keeps a system parameter set without SPIF_UPDATEINIFILE in a
+    // volatile copy of its key.
+    const char* keys[] = { "Software\\Wine\\Temporary System Parameters\\Control Panel\\Desktop",
+                           "Control Panel\\Desktop" };
+    for (const char* path : keys) {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+            continue;
+        char data[16] = {};
+        DWORD size = sizeof data - 1;
+        LONG status = RegQueryValueExA(key, "WINE_ScreenSaverRunning", NULL, NULL,
+                                       reinterpret_cast<BYTE*>(data), &size);
+        RegCloseKey(key);
+        if (status == ERROR_SUCCESS)
+            return data;
+    }
+    return "";
+}
+
+void SetUsePassword(DWORD value)
+{
+    HKEY key;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key) == ERROR_SUCCESS) {
+        RegSetValueExA(key, "ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), sizeof value);
+        RegCloseKey(key);
+    }
+}
+
+void ClearUsePassword()
+{
+    HKEY key;
+    if (RegOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, "ScreenSaveUsePassword");
+        RegCloseKey(key);
+    }
+}

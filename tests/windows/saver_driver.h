@@ -1,0 +1,42 @@
+#pragma once
+// Test driver for the real morvella.scr under Wine: starts it with a command
+// line, finds its windows, sends it input and reads its full exit code.
+#include <windows.h>
+
+#include <string>
+
+std::string DistFile(const char* name);        // a file of the dist folder
+std::string TestDir(const char* name);         // a fresh folder under the test build tree
+bool CopyInto(const std::string& from, const std::string& folder, const char* name);
+void WriteIni(const char* key, const char* value);  // into the shared morvella.ini
+void RemoveIni();
+
+struct SaverProcess {
+    PROCESS_INFORMATION info = {};
+    DWORD pid() const { return info.dwProcessId; }
+    bool Running() const;
+    DWORD WaitExit(DWORD timeoutMs) const;     // the exit code, or STILL_ACTIVE
+    ~SaverProcess();                           // ends a saver a test left running
+};
+
+// Starts `exe` with `args` as the command-line tail.
+bool StartSaver(SaverProcess& process, const std::string& args, const std::string& exe = DistFile("morvella.scr"));
+
+// Waits for a window of the saver class owned by `pid`; `child` selects the
+// preview child of `parent`.
+HWND WaitForSaverWindow(DWORD pid, DWORD timeoutMs = 10000);
+HWND WaitForPreviewWindow(HWND parent, DWORD timeoutMs = 10000);
+
+// Real input through the system's input queue.
+void PressKey(WORD vk);
+void ClickLeft();
+void MoveMouseBy(int dx, int dy);
+
+// Pumps this thread's messages for `ms` milliseconds.
+void Pump(DWORD ms);
+
+// The registry value a process writes while it tells the system that a
+// screen saver is running ("1"), or "" when absent.
+std::string ScreenSaverRunningValue();
+void SetUsePassword(DWORD value);              // HKCU\Control Panel\Desktop ScreenSaveUsePassword
+void ClearUsePassword();

@@ -1,0 +1,142 @@
+// The saver started with /s under Wine: its window and the input that closes it.
+#include "saver_driver.h"
+
+#include "gtest/gtest.h"
+
+namespace {
+
+const DWORD kExitWait = 5000;
+
+struct RunningSaver {
+    SaverProcess process;
+    HWND window = NULL;
+};
+
+void StartFullScreen(RunningSaver& saver)
+{
+    SetCursorPos(500, 400);
+    Pump(100);
+    ASSERT_TRUE(StartSaver(saver.process, "/s"));
+    saver.window = WaitForSaverWindow(saver.process.pid());
+    ASSERT_TRUE(saver.window != NULL) << "no saver window appeared";
+}
+
+TEST(FullScreenSaver, IsBlackTopmostPopupCoveringTheScreen)
+{
+    RunningSaver saver;
+    StartFullScreen(saver);
+
+    char title[64] = {};
+    GetWindowTextA(saver.window, title, sizeof title);
+    EXPECT_STREQ("Screen Saver", title);
+    EXPECT_EQ(0x96000000u, GetWindowLongA(saver.window, GWL_STYLE) & 0xFFFF0000u);
+    EXPECT_EQ(static_cast<LONG>(WS_EX_TOPMOST), GetWindowLongA(saver.window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    RECT rect;
+    GetWindowRect(saver.window, &rect);
+    EXPECT_EQ(0, rect.left);
+    EXPECT_EQ(0, rect.top);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), rect.right);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), rect.bottom);
+    EXPECT_EQ(CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW,
+              static_cast<UINT>(GetClassLongA(saver.window, GCL_STYLE)));
+
+    // The screen under the window is black.
+    HDC screen = GetDC(NULL);
+    EXPECT_EQ(RGB(0, 0, 0), GetPixel(screen, 700, 500));
+    ReleaseDC(NULL, screen);
+    EXPECT_TRUE(saver.process.Running());
+}
+
+TEST(FullScreenSaver, KeyPressClosesWithExitCodeZero)
+{
+    RunningSaver saver;
+    StartFullScreen(saver);
+    PressKey(VK_SPACE);
+    EXPECT_EQ(0u, saver.process.WaitExit(kExitWait));
+}
+
+TEST(FullScreenSaver, MouseButtonClosesWithExitCodeZero)
+{
+    RunningSaver saver;
+    StartFullScreen(saver);
+    ClickLeft();
+    EXPECT_EQ(0u, saver.process.WaitExit(kExitWait));
+}
+
+TEST(FullScreenSaver, MoveOfFourPixelsKeepsItAndTheFifthCloses)
+{
+    RunningSaver saver;
+    StartFullScreen(saver);
+    MoveMouseBy(3, 1);
+    Pump(300);
+    POINT at;
+    GetCursorPos(&at);
+    EXPECT_EQ(503, at.x);
+    EXPECT_EQ(401, at.y);
+    EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), saver.process.WaitExit(700)) << "a move of 4 closed it";
+    MoveMouseBy(0, 1);
+    EXPECT_EQ(0u, saver.process.WaitExit(kExitWait));
+}
+
+TEST(FullScreenSaver, SmallMovesAddUpFromTheAnchor)
+{
+    RunningSaver saver;
+    StartFullScreen(saver);
+    MoveMouseBy(2, 0);
+    Pump(200);
+    MoveMouseBy(2, 0);
+    Pump(200);
+    EXPECT_TRUE(saver.process.Running());
+    MoveMouseBy(0, 1);
+    EXPECT_EQ(0u, saver.process.WaitExit(kExitWait));
+}
+
+TEST(FullScreenSaver, LosingActivationToAnotherApplicationCloses)
+{
+    RunningSaver saver;
+    StartFullScreen(saver);
+    HWND other = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                 NULL, NULL, GetModuleHandleA(NULL), NULL);
+    SetForegroundWindow(other);
+    Pump(100);
+    EXPECT_EQ(0u, saver.process.WaitExit(kExitWait));
+    DestroyWindow(other);
+}
+
+TEST(FullScreenSaver, SwallowsTaskSwitchAndScreenSaveCommands)
+{
+    RunningSaver saver;
+    StartFullScreen(saver);
+    // SC_CLOSE would close it; the three commands below must not reach the
+    // default handling.
+    EXPECT_EQ(0, SendMessageA(saver.window, WM_SYSCOMMAND, SC_SCREENSAVE, 0));
+    EXPECT_EQ(0, SendMessageA(saver.window, WM_SYSCOMMAND, SC_NEXTWINDOW, 0));
+    EXPECT_EQ(0, SendMessageA(saver.window, WM_SYSCOMMAND, SC_PREVWINDOW, 0));
+    EXPECT_TRUE(saver.process.Running());
+    // The title never changes.
+    SendMessageA(saver.window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("changed"));
+    char title[64] = {};
+    GetWindowTextA(saver.window, title, sizeof title);
+    EXPECT_STREQ("Screen Saver", title);
+}
+
+TEST(FullScreenSaver, PowerBroadcastCloses)
+{
+    RunningSaver saver;
+    StartFullScreen(saver);
+    PostMessageA(saver.window, WM_POWERBROADCAST, 12345, 0);
+    EXPECT_EQ(0u, saver.process.WaitExit(kExitWait));
+}
+
+TEST(FullScreenSaver, SecondStartExitsAtOnceAndLeavesTheFirstRunning)
+{
+    RunningSaver first;
+    StartFullScreen(first);
+    SaverProcess second;
+    ASSERT_TRUE(StartSaver(second, "/s"));
+    EXPECT_EQ(0u, second.WaitExit(kExitWait));
+    EXPECT_TRUE(first.process.Running());
+    EXPECT_TRUE(IsWindow(first.window));
+}
+
+}  // namespace
