@@ -1,0 +1,343 @@
+#include <windows.h>
+
+#include "config/settings_dialog.h"
+#include "engine/render_engine.h"
+#include "framework/modes.h"
+#include "resources/dialog_ids.h"
+#include "resources/resource.h"
+#include "saver/paths.h"
+#include "saver/saver_proc.h"
+#include "saver/saver_state.h"
+
+namespace {
+
+// The scroll bars show the stored value itself as their position.
+struct ScrollSetting {
+    int id;
+    const char* key;
+    int minimum;
+    int maximum;
+    int fallback;
+};
+
+// Read and written in this order.
+const ScrollSetting kScrollSettings[] = {
+    { IDC_SPEED,       "Speed",      10, 500, kDefaultSpeed },
+    { IDC_RED,         "Red",        0,  255, kDefaultColour },
+    { IDC_GREEN,       "Green",      0,  255, kDefaultColour },
+    { IDC_BLUE,        "Blue",       0,  255, kDefaultColour },
+    { IDC_TEXSIZE,     "TexSize",    1,  15,  kDefaultTexSize },
+    { IDC_LIGHT_RED,   "LightRed",   0,  255, kDefaultLight },
+    { IDC_LIGHT_GREEN, "LightGreen", 0,  255, kDefaultLight },
+    { IDC_LIGHT_BLUE,  "LightBlue",  0,  255, kDefaultLight },
+};
+
+struct CheckSetting {
+    int id;
+    const char* key;
+};
+
+const CheckSetting kCheckSettings[] = {
+    { IDC_SMOOTH,    "Smooth" },
+    { IDC_RGBDEVICE, "RGBDevice" },
+    { IDC_SPOTLIGHT, "SpotLight" },
+};
+
+// A key whose value is the index of the checked button of a radio set; the
+// first button is the default.
+struct RadioSetting {
+    const char* key;
+    const int* ids;
+    int count;
+};
+
+const int kDisplayButtons[] = { IDC_DISPLAY_CENTRED, IDC_DISPLAY_STRETCHED, IDC_DISPLAY_TILED };
+const int kAnimationButtons[] = { IDC_ANIM_RANDOM, IDC_ANIM_JUMP, IDC_ANIM_WAVE,
+                                  IDC_ANIM_ROTATION, IDC_ANIM_VORTEX, IDC_ANIM_FLAG };
+const RadioSetting kDisplaySetting = { "Display", kDisplayButtons, 3 };
+const RadioSetting kAnimationSetting = { "Animation", kAnimationButtons, 6 };
+
+const int kBitmapChars = 256;  // 255 characters and the terminator
+
+struct ProfileNames {
+    char section[40];
+    char file[13];
+};
+
+void LoadProfileNames(ProfileNames& names)
+{
+    LoadStringA(ModuleInstance, IDS_INI_SECTION, names.section, sizeof names.section);
+    LoadStringA(ModuleInstance, IDS_INI_FILE_NAME, names.file, sizeof names.file);
+}
+
+int ReadInt(const ProfileNames& names, const char* key, int fallback)
+{
+    return static_cast<int>(GetPrivateProfileIntA(names.section, key, fallback, names.file));
+}
+
+bool WriteInt(const ProfileNames& names, const char* key, int value)
+{
+    char text[kBitmapChars];
+    wsprintfA(text, "%ld", static_cast<long>(value));
+    return WritePrivateProfileStringA(names.section, key, text, names.file) != 0;
+}
+
+void SetBarPosition(HWND dialog, int id, int position)
+{
+    SetScrollPos(GetDlgItem(dialog, id), SB_CTL, position, TRUE);
+}
+
+int BarPosition(HWND dialog, int id)
+{
+    return GetScrollPos(GetDlgItem(dialog, id), SB_CTL);
+}
+
+void SetCheck(HWND dialog, int id, bool checked)
+{
+    CheckDlgButton(dialog, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// Checks the button for `value`; a value outside the set leaves every button
+// of the set unchecked.
+void ShowRadio(HWND dialog, const RadioSetting& radio, int value)
+{
+    for (int i = 0; i < radio.count; ++i)
+        SetCheck(dialog, radio.ids[i], i == value);
+}
+
+// Index of the checked button, the last one if several are; the default 0
+// when none is, so that an out-of-range stored value is replaced by a valid
+// one rather than by whatever the set happens to show.
+int CheckedRadio(HWND dialog, const RadioSetting& radio)
+{
+    int value = 0;
+    for (int i = 0; i < radio.count; ++i) {
+        if (IsDlgButtonChecked(dialog, radio.ids[i]) == BST_CHECKED)
+            value = i;
+    }
+    return value;
+}
+
+void LoadControls(HWND dialog)
+{
+    ProfileNames names;
+    LoadProfileNames(names);
+
+    for (const ScrollSetting& s : kScrollSettings) {
+        HWND bar = GetDlgItem(dialog, s.id);
+        int value = ReadInt(names, s.key, s.fallback);
+        if (value < s.minimum)
+            value = s.minimum;
+        if (value > s.maximum)
+            value = s.maximum;
+        SetScrollRange(bar, SB_CTL, s.minimum, s.maximum, FALSE);
+        SetScrollPos(bar, SB_CTL, value, TRUE);
+    }
+
+    char bitmap[kBitmapChars];
+    GetPrivateProfileStringA(names.section, "Bitmap", kDefaultBitmap, bitmap, sizeof bitmap, names.file);
+    HWND combo = GetDlgItem(dialog, IDC_BITMAP);
+    // What the user can type is exactly what OK can store.
+    SendMessageW(combo, CB_LIMITTEXT, kBitmapChars - 1, 0);
+    SetWindowTextA(combo, bitmap);
+
+    // Any non-zero value means "on" to the saver, so it shows as checked.
+    for (const CheckSetting& c : kCheckSettings)
+        SetCheck(dialog, c.id, ReadInt(names, c.key, 0) != 0);
+
+    ShowRadio(dialog, kDisplaySetting, ReadInt(names, kDisplaySetting.key, 0));
+    ShowRadio(dialog, kAnimationSetting, ReadInt(names, kAnimationSetting.key, 0));
+}
+
+void ResetControls(HWND dialog)
+{
+    for (const ScrollSetting& s : kScrollSettings)
+        SetBarPosition(dialog, s.id, s.fallback);
+    SetWindowTextA(GetDlgItem(dialog, IDC_BITMAP), kDefaultBitmap);
+    for (const CheckSetting& c : kCheckSettings)
+        SetCheck(dialog, c.id, false);
+    ShowRadio(dialog, kDisplaySetting, 0);
+    ShowRadio(dialog, kAnimationSetting, 0);
+}
+
+// Writes every key, stopping at the first write the system refuses.
+bool SaveControls(HWND dialog)
+{
+    ProfileNames names;
+    LoadProfileNames(names);
+
+    for (const ScrollSetting& s : kScrollSettings) {
+        if (!WriteInt(names, s.key, BarPosition(dialog, s.id)))
+            return false;
+    }
+
+    char bitmap[kBitmapChars];
+    GetWindowTextA(GetDlgItem(dialog, IDC_BITMAP), bitmap, sizeof bitmap);
+    if (!WritePrivateProfileStringA(names.section, "Bitmap", bitmap, names.file))
+        return false;
+
+    for (const CheckSetting& c : kCheckSettings) {
+        if (!WriteInt(names, c.key, IsDlgButtonChecked(dialog, c.id) == BST_CHECKED))
+            return false;
+    }
+    return WriteInt(names, kDisplaySetting.key, CheckedRadio(dialog, kDisplaySetting)) &&
+           WriteInt(names, kAnimationSetting.key, CheckedRadio(dialog, kAnimationSetting));
+}
+
+// Without this the user's choices would vanish with a dialog that closed as
+// if all were well.
+void ReportSaveFailure(HWND dialog)
+{
+    WCHAR file[13];
+    if (!LoadStringW(ModuleInstance, IDS_INI_FILE_NAME, file, 13))
+        file[0] = 0;
+    WCHAR text[512];
+    wsprintfW(text,
+              L"設定を保存できませんでした。\r\n\r\n"
+              L"Windows フォルダーの設定ファイル「%s」に書き込めません。"
+              L"ファイルが読み取り専用になっていないか、ディスクに空きがあるかを確かめてから、"
+              L"もう一度 OK を押してください。",
+              file);
+    MessageBoxW(dialog, text, L"設定", MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Rebuilt on every drop-down so that bitmaps copied beside the saver while
+// the dialog is open are offered too. The edit text is left alone.
+void RefillBitmapList(HWND dialog)
+{
+    HWND combo = GetDlgItem(dialog, IDC_BITMAP);
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    if (count == CB_ERR)
+        return;
+    // One by one: CB_RESETCONTENT would also clear the edit text.
+    for (; count > 0; --count)
+        SendMessageW(combo, CB_DELETESTRING, 0, 0);
+
+    // A saver directory too long to keep must not turn into a search of
+    // whatever the current directory is.
+    char pattern[kSaverPathChars];
+    if (!SaverDirectoryFits || !JoinPath(pattern, sizeof pattern, SaverDirectory, "*.bmp"))
+        return;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        // "*.bmp" also matches through 8.3 short names ("a.bmpx" is A~1.BMP),
+        // so the long name is checked again; folders are no textures.
+        int length = lstrlenA(found.cFileName);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && length > 4 &&
+            lstrcmpiA(found.cFileName + length - 4, ".bmp") == 0)
+            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(found.cFileName));
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+void ScrollBar(HWND bar, int code, int thumb)
+{
+    if (!bar)
+        return;
+    int minimum = 0;
+    int maximum = 0;
+    GetScrollRange(bar, SB_CTL, &minimum, &maximum);
+    int page = (maximum - minimum) / 5;
+    int position = GetScrollPos(bar, SB_CTL);
+    switch (code) {
+    case SB_LINELEFT:
+        position = position - 1 < minimum ? minimum : position - 1;
+        break;
+    case SB_LINERIGHT:
+        position = position + 1 > maximum ? maximum : position + 1;
+        break;
+    case SB_PAGELEFT:
+        position = position - page < minimum ? minimum : position - page;
+        break;
+    case SB_PAGERIGHT:
+        position = position + page > maximum ? maximum : position + page;
+        break;
+    case SB_THUMBPOSITION:
+        position = thumb;
+        break;
+    case SB_THUMBTRACK:
+    case SB_ENDSCROLL:
+        return;
+    case SB_LEFT:
+        position = minimum;
+        break;
+    case SB_RIGHT:
+        position = maximum;
+        break;
+    default:
+        break;
+    }
+    SetScrollPos(bar, SB_CTL, position, TRUE);
+}
+
+void PaintLibVersion(HWND dialog)
+{
+    HDC dc = GetDC(dialog);
+    if (!dc)
+        return;
+    HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
+    if (!font) {
+        ReleaseDC(dialog, dc);
+        return;
+    }
+    HGDIOBJ previous = SelectObject(dc, font);
+    if (!previous) {
+        DeleteObject(font);
+        ReleaseDC(dialog, dc);
+        return;
+    }
+    SetBkMode(dc, TRANSPARENT);
+    const char* version;
+    const char* buildDate;
+    const char* buildTime;
+    g_Engine.GetLibVersion(version, buildDate, buildTime);
+    char line[64];
+    int length = wsprintfA(line, "Lib Ver. %s", version);
+    TextOutA(dc, 12, 44, line, length);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    ReleaseDC(dialog, dc);
+}
+
+}  // namespace
+
+extern "C" BOOL CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        FindSaverDirectory();
+        LoadControls(dialog);
+        return TRUE;
+    case WM_PAINT:
+        PaintLibVersion(dialog);
+        return FALSE;
+    case WM_HSCROLL:
+        ScrollBar(reinterpret_cast<HWND>(lParam), LOWORD(wParam), HIWORD(wParam));
+        return FALSE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            if (!SaveControls(dialog)) {
+                ReportSaveFailure(dialog);
+                return TRUE;
+            }
+            EndDialog(dialog, 1);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            return TRUE;
+        case IDC_DEFAULTS:
+            ResetControls(dialog);
+            return FALSE;
+        case IDC_BITMAP:
+            if (HIWORD(wParam) == CBN_DROPDOWN)
+                RefillBitmapList(dialog);
+            return FALSE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,202 @@
+// The real saver under Wine, end to end: every animation in every display
+// mode shows the textured object and keeps changing; start-up failures show
+// the error page instead of an animation.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "doubles/test_support.h"
+#include "saver_driver.h"
+
+namespace {
+
+struct Screen {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;   // 0xRRGGBB, top-down
+    uint32_t at(int x, int y) const { return pixels[(size_t)y * width + x]; }
+};
+
+Screen Capture() {
+    Screen s;
+    HDC screen = GetDC(nullptr);
+    s.width = GetDeviceCaps(screen, HORZRES);
+    s.height = GetDeviceCaps(screen, VERTRES);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = s.width;
+    info.bmiHeader.biHeight = -s.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, s.width, s.height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    s.pixels.assign((uint32_t*)bits, (uint32_t*)bits + (size_t)s.width * s.height);
+    for (auto& p : s.pixels) p &= 0xFFFFFF;
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(dib);
+    ReleaseDC(nullptr, screen);
+    return s;
+}
+
+struct Box { int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1; long count = 0; };
+
+Box Drawn(const Screen& s) {
+    Box b;
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x)
+            if (s.at(x, y)) {
+                b.left = std::min(b.left, x);
+                b.top = std::min(b.top, y);
+                b.right = std::max(b.right, x + 1);
+                b.bottom = std::max(b.bottom, y + 1);
+                ++b.count;
+            }
+    return b;
+}
+
+long Changed(const Screen& a, const Screen& b) {
+    long n = 0;
+    for (size_t i = 0; i < a.pixels.size(); ++i) n += a.pixels[i] != b.pixels[i];
+    return n;
+}
+
+struct SaverScreen : ::testing::Test {
+    std::string folder;
+    SaverProcess saver;
+
+    void SetUp() override {
+        if (GetFileAttributesA(DistFile("morvella.dat").c_str()) == INVALID_FILE_ATTRIBUTES)
+            GTEST_SKIP() << "the native build has not generated morvella.dat";
+        RemoveIni();
+        folder = TestDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ASSERT_TRUE(CopyInto(DistFile("morvella.scr"), folder, "morvella.scr"));
+        ASSERT_TRUE(CopyInto(DistFile("morvella.dat"), folder, "morvella.dat"));
+        ASSERT_TRUE(CopyInto(DistFile("sample.bmp"), folder, "sample.bmp"));
+    }
+    void TearDown() override { RemoveIni(); }
+    // Starts the saver full screen and returns two captures taken apart.
+    // `nudge` moves the pointer by one pixel first: a still page is painted
+    // after every message, and a quiet desktop sends none after the window's
+    // own first erase.
+    void Run(Screen& first, Screen& second, bool nudge = false) {
+        ASSERT_TRUE(StartSaver(saver, "/s", folder + "\\morvella.scr"));
+        ASSERT_NE(nullptr, WaitForSaverWindow(saver.pid()));
+        Pump(1500);
+        if (nudge) {
+            MoveMouseBy(1, 0);
+            Pump(300);
+        }
+        first = Capture();
+        Pump(700);
+        second = Capture();
+        ASSERT_TRUE(saver.Running());
+    }
+};
+
+TEST_F(SaverScreen, EveryAnimationInEveryDisplayModeShowsAChangingPicture) {
+    WriteIni("Speed", "20");
+    for (int display = 0; display <= 2; ++display) {
+        for (int animation = 1; animation <= 5; ++animation) {
+            SCOPED_TRACE(testing::Message() << "Animation " << animation << ", Display " << display);
+            WriteIni("Animation", std::to_string(animation).c_str());
+            WriteIni("Display", std::to_string(display).c_str());
+            Screen a, b;
+            Run(a, b);
+            Box box = Drawn(b);
+            EXPECT_GT(box.count, 2000);
+            EXPECT_GT(Changed(a, b), 500);
+            if (display == 0) {
+                // Everything lies in the centred 640 x 480 box.
+                int left = a.width / 2 - 320, top = a.height / 2 - 240;
+                EXPECT_GE(box.left, left);
+                EXPECT_GE(box.top, top);
+                EXPECT_LE(box.right, left + 640);
+                EXPECT_LE(box.bottom, top + 480);
+            } else if (display == 2) {
+                // The tiles repeat: the second column is the first one again.
+                // A capture may fall between two tiles of one frame, so a
+                // few are tried.
+                long same = 0, lit = 0;
+                for (int attempt = 0; attempt < 8 && (lit == 0 || same <= lit * 9 / 10); ++attempt) {
+                if (attempt) b = Capture();
+                same = lit = 0;
+                for (int y = 0; y < 480; y += 3)
+                    for (int x = 0; x < b.width - 640; x += 3)
+                        if (b.at(x, y)) {
+                            ++lit;
+                            same += b.at(x, y) == b.at(x + 640, y) && b.at(x, y) == b.at(x, y + 480 < b.height ? y + 480 : y);
+                        }
+                }
+                EXPECT_GT(lit, 100);
+                EXPECT_GT(same, lit * 9 / 10);
+            }
+            if (display == 1 && animation == 1) {
+                // Stretched over the screen: the looked-down-on object fills
+                // more than the centred box could.
+                EXPECT_TRUE(box.right - box.left > 640 || box.bottom - box.top > 480)
+                    << box.left << "," << box.top << "," << box.right << "," << box.bottom;
+            }
+            PressKey(VK_SPACE);
+            EXPECT_EQ(0u, saver.WaitExit(10000));
+        }
+    }
+}
+
+TEST_F(SaverScreen, SoftwareDeviceRunsTheAnimation) {
+    WriteIni("RGBDevice", "1");
+    WriteIni("Animation", "2");
+    Screen a, b;
+    Run(a, b);
+    EXPECT_GT(Drawn(b).count, 2000);
+    EXPECT_GT(Changed(a, b), 500);
+}
+
+// Without the model file or with an unsuitable bitmap the saver shows the
+// (still) error page: white text, nothing moving.
+TEST_F(SaverScreen, StartUpFailuresShowAStillErrorPage) {
+    struct Case { const char* what; const char* bitmap; bool removeModel; };
+    testsupport::WriteBytes(folder + "\\wide.bmp", testsupport::Bitmap24(64, 32, [](int, int) { return 0xFF0000u; }));
+    testsupport::WriteBytes(folder + "\\odd.bmp", testsupport::Bitmap24(48, 48, [](int, int) { return 0xFF0000u; }));
+    for (Case c : {Case{"model missing", nullptr, true}, Case{"bitmap missing", "absent.bmp", false},
+                   Case{"bitmap not square", "wide.bmp", false}, Case{"bitmap not a power of two", "odd.bmp", false}}) {
+        SCOPED_TRACE(c.what);
+        if (c.removeModel) DeleteFileA((folder + "\\morvella.dat").c_str());
+        else CopyInto(DistFile("morvella.dat"), folder, "morvella.dat");
+        WriteIni("Bitmap", c.bitmap ? c.bitmap : "sample.bmp");
+        Screen a, b;
+        Run(a, b, true);
+        Box box = Drawn(b);
+        EXPECT_GT(box.count, 100);
+        EXPECT_EQ(0, Changed(a, b));
+        long white = 0;
+        for (uint32_t p : b.pixels) white += p == 0xFFFFFF;
+        EXPECT_GT(white, 100);
+        PressKey(VK_SPACE);
+        saver.WaitExit(10000);
+    }
+}
+
+// Wine's GDI renderer offers no depth format, as on a machine without 3D.
+TEST_F(SaverScreen, WithoutDirect3DTheErrorPageShows) {
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Direct3D", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    RegSetValueExA(key, "renderer", 0, REG_SZ, (const BYTE*)"gdi", 4);
+    Screen a, b;
+    Run(a, b, true);
+    RegDeleteValueA(key, "renderer");
+    RegCloseKey(key);
+    long white = 0;
+    for (uint32_t p : b.pixels) white += p == 0xFFFFFF;
+    EXPECT_GT(white, 100);
+    EXPECT_EQ(0, Changed(a, b));
+    PressKey(VK_SPACE);
+    saver.WaitExit(10000);
+}
+
+}  // namespace
