@@ -3,7 +3,9 @@
 # The product is small and self-contained: no exceptions, no RTTI, no C++
 # runtime DLL, sections dropped when unused, symbols stripped.
 set(MORVELLA_PRODUCT_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-    -fno-threadsafe-statics -ffunction-sections -fdata-sections -Wall -Wextra)
+    -fno-threadsafe-statics -ffunction-sections -Wall -Wextra)
+# No -fdata-sections: with it mingw places zero-initialised objects in .data,
+# where they take room in the file instead of in .bss.
 target_compile_options(morvella_portable PRIVATE ${MORVELLA_PRODUCT_FLAGS})
 target_compile_definitions(morvella_portable PUBLIC WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0400 WINVER=0x0400 DIRECTINPUT_VERSION=0x0700 DIRECT3D_VERSION=0x0700)
 
