@@ -49,8 +49,8 @@ void LoadPasswordVerifier()
         && usePassword != 0) {
         PasswordModule = LoadLibraryA("PASSWORD.CPL");
         if (PasswordModule) {
-            VerifyPasswordFn = reinterpret_cast<VerifyScreenSavePwdFn>(
-                GetProcAddress(PasswordModule, "VerifyScreenSavePwd"));
+            VerifyPasswordFn = reinterpret_cast<VerifyScreenSavePwdFn>(reinterpret_cast<void*>(
+                GetProcAddress(PasswordModule, "VerifyScreenSavePwd")));
             if (VerifyPasswordFn)
                 SetSaverRunningFlag(1);
             else
@@ -90,8 +90,8 @@ void ChangeSaverPassword(HWND window)
     HMODULE mpr = LoadLibraryA("MPR.DLL");
     if (!mpr)
         return;
-    PwdChangePasswordFn change = reinterpret_cast<PwdChangePasswordFn>(
-        GetProcAddress(mpr, "PwdChangePasswordA"));
+    PwdChangePasswordFn change = reinterpret_cast<PwdChangePasswordFn>(reinterpret_cast<void*>(
+        GetProcAddress(mpr, "PwdChangePasswordA")));
     if (change)
         change("SCRSAVE", window, 0, 0);
     FreeLibrary(mpr);

@@ -37,7 +37,8 @@ static void DetachIme(HWND window)
     ImeModule = GetModuleHandleA("IMM32.DLL");
     if (!ImeModule)
         return;
-    ImeAssociate = reinterpret_cast<ImmAssociateContextFn>(GetProcAddress(ImeModule, "ImmAssociateContext"));
+    ImeAssociate = reinterpret_cast<ImmAssociateContextFn>(
+        reinterpret_cast<void*>(GetProcAddress(ImeModule, "ImmAssociateContext")));
     if (ImeAssociate)
         SavedImeContext = ImeAssociate(window, NULL);
 }
