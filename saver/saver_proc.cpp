@@ -133,5 +133,11 @@ extern "C" LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wP
     }
     if (SaverErrorFlags && WindowDC)
         PaintErrorScreen(WindowDC, SaverErrorFlags, kModelFileName);
-    return DefaultSaverProc(window, message, wParam, lParam);
+    LRESULT result = DefaultSaverProc(window, message, wParam, lParam);
+    // The default handling of these two erases the window, page included;
+    // drawn again at once, the page stays readable on a desktop where no
+    // further message comes.
+    if ((message == WM_PAINT || message == WM_ERASEBKGND) && SaverErrorFlags && WindowDC)
+        PaintErrorScreen(WindowDC, SaverErrorFlags, kModelFileName);
+    return result;
 }
