@@ -22,14 +22,14 @@ INT_PTR ShowSettingsDialog(HWND owner)
     if (!SettingsDialogHook(ModuleInstance))
         return 0;
     // The wide call keeps the template's Unicode captions intact on systems
-    // whose ANSI code page cannot hold Japanese. Windows 9x only has a stub
-    // of it; there the ANSI call shows the same template.
-    INT_PTR result = DialogBoxParamW(ModuleInstance, MAKEINTRESOURCEW(IDD_SETTINGS), owner,
-                                     ScreenSaverConfigureDialog, 0);
-    if (result == -1 && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
-        result = DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SETTINGS), owner,
-                                 ScreenSaverConfigureDialog, 0);
-    return result;
+    // whose ANSI code page cannot hold Japanese. Windows 9x has only a stub
+    // of it; there the ANSI call shows the template in the system's code
+    // page, which on a Japanese system holds the captions.
+    if (IsWindows9x)
+        return DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SETTINGS), owner,
+                               ScreenSaverConfigureDialog, 0);
+    return DialogBoxParamW(ModuleInstance, MAKEINTRESOURCEW(IDD_SETTINGS), owner,
+                           ScreenSaverConfigureDialog, 0);
 }
 
 static HWND ExistingWindowOr(HWND candidate, HWND fallback)
