@@ -138,7 +138,7 @@ void LoadControls(HWND dialog)
     GetPrivateProfileStringA(names.section, "Bitmap", kDefaultBitmap, bitmap, sizeof bitmap, names.file);
     HWND combo = GetDlgItem(dialog, IDC_BITMAP);
     // What the user can type is exactly what OK can store.
-    SendMessageW(combo, CB_LIMITTEXT, kBitmapChars - 1, 0);
+    SendMessageA(combo, CB_LIMITTEXT, kBitmapChars - 1, 0);
     SetWindowTextA(combo, bitmap);
 
     // Any non-zero value means "on" to the saver, so it shows as checked.
@@ -161,11 +161,8 @@ void ResetControls(HWND dialog)
 }
 
 // Writes every key, stopping at the first write the system refuses.
-bool SaveControls(HWND dialog)
+bool SaveControls(HWND dialog, const ProfileNames& names)
 {
-    ProfileNames names;
-    LoadProfileNames(names);
-
     for (const ScrollSetting& s : kScrollSettings) {
         if (!WriteInt(names, s.key, BarPosition(dialog, s.id)))
             return false;
@@ -184,20 +181,28 @@ bool SaveControls(HWND dialog)
            WriteInt(names, kAnimationSetting.key, CheckedRadio(dialog, kAnimationSetting));
 }
 
-// Without this the user's choices would vanish with a dialog that closed as
-// if all were well.
-void ReportSaveFailure(HWND dialog)
+void AppendWide(WCHAR* text, int& length, int size, const WCHAR* part)
 {
-    WCHAR file[13];
-    if (!LoadStringW(ModuleInstance, IDS_INI_FILE_NAME, file, 13))
+    while (*part && length < size - 1)
+        text[length++] = *part++;
+    text[length] = 0;
+}
+
+// Without this the user's choices would vanish with a dialog that closed as
+// if all were well. Built by hand: of the wide text functions, Windows 9x
+// has MessageBoxW and the code-page conversions but no wsprintfW.
+void ReportSaveFailure(HWND dialog, const ProfileNames& names)
+{
+    WCHAR file[sizeof names.file];
+    if (!MultiByteToWideChar(CP_ACP, 0, names.file, -1, file, sizeof names.file))
         file[0] = 0;
-    WCHAR text[512];
-    wsprintfW(text,
-              L"設定を保存できませんでした。\r\n\r\n"
-              L"Windows フォルダーの設定ファイル「%s」に書き込めません。"
-              L"ファイルが読み取り専用になっていないか、ディスクに空きがあるかを確かめてから、"
-              L"もう一度 OK を押してください。",
-              file);
+    WCHAR text[256];
+    int length = 0;
+    AppendWide(text, length, 256, L"設定を保存できませんでした。\r\n\r\nWindows フォルダーの設定ファイル「");
+    AppendWide(text, length, 256, file);
+    AppendWide(text, length, 256,
+               L"」に書き込めません。ファイルが読み取り専用になっていないか、"
+               L"ディスクに空きがあるかを確かめてから、もう一度 OK を押してください。");
     MessageBoxW(dialog, text, L"設定", MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -206,12 +211,12 @@ void ReportSaveFailure(HWND dialog)
 void RefillBitmapList(HWND dialog)
 {
     HWND combo = GetDlgItem(dialog, IDC_BITMAP);
-    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
     if (count == CB_ERR)
         return;
     // One by one: CB_RESETCONTENT would also clear the edit text.
     for (; count > 0; --count)
-        SendMessageW(combo, CB_DELETESTRING, 0, 0);
+        SendMessageA(combo, CB_DELETESTRING, 0, 0);
 
     // A saver directory too long to keep must not turn into a search of
     // whatever the current directory is.
@@ -273,22 +278,16 @@ void ScrollBar(HWND bar, int code, int thumb)
     SetScrollPos(bar, SB_CTL, position, TRUE);
 }
 
+// Painted between BeginPaint and EndPaint: drawn before the default paint,
+// the line would be wiped by the background erase of every later repaint
+// (after the dialog was covered, for instance).
 void PaintLibVersion(HWND dialog)
 {
-    HDC dc = GetDC(dialog);
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(dialog, &paint);
     if (!dc)
         return;
-    HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
-    if (!font) {
-        ReleaseDC(dialog, dc);
-        return;
-    }
-    HGDIOBJ previous = SelectObject(dc, font);
-    if (!previous) {
-        DeleteObject(font);
-        ReleaseDC(dialog, dc);
-        return;
-    }
+    HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
     const char* version;
     const char* buildDate;
@@ -297,9 +296,9 @@ void PaintLibVersion(HWND dialog)
     char line[64];
     int length = wsprintfA(line, "Lib Ver. %s", version);
     TextOutA(dc, 12, 44, line, length);
-    SelectObject(dc, previous);
-    DeleteObject(font);
-    ReleaseDC(dialog, dc);
+    if (previous)
+        SelectObject(dc, previous);
+    EndPaint(dialog, &paint);
 }
 
 }  // namespace
@@ -313,19 +312,22 @@ extern "C" BOOL CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, W
         return TRUE;
     case WM_PAINT:
         PaintLibVersion(dialog);
-        return FALSE;
+        return TRUE;
     case WM_HSCROLL:
         ScrollBar(reinterpret_cast<HWND>(lParam), LOWORD(wParam), HIWORD(wParam));
         return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case IDOK:
-            if (!SaveControls(dialog)) {
-                ReportSaveFailure(dialog);
+        case IDOK: {
+            ProfileNames names;
+            LoadProfileNames(names);
+            if (!SaveControls(dialog, names)) {
+                ReportSaveFailure(dialog, names);
                 return TRUE;
             }
             EndDialog(dialog, 1);
             return TRUE;
+        }
         case IDCANCEL:
             EndDialog(dialog, 0);
             return TRUE;

@@ -1,11 +1,12 @@
-// The settings dialog driven in-process: the template comes from this test
-// program's own resources, the settings file is the real morvella.ini of the
-// test prefix's Windows directory.
+// The settings dialog, driven in-process (the template comes from this test
+// program's own resources) and through morvella.scr in settings mode. The
+// settings file is the real morvella.ini of the prefix's Windows directory.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "resources/resource.h"
 #include "saver/saver_state.h"
 #include "saver/settings.h"
+#include "tests/windows/saver_driver.h"
 
 namespace {
 
@@ -25,32 +27,21 @@ std::string IniPath()
     return std::string(windows) + "\\morvella.ini";
 }
 
-void RemoveIni()
-{
-    std::string path = IniPath();
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path.c_str());
-    RemoveDirectoryA(path.c_str());
-}
-
-void WriteIni(const std::string& content)
+void WriteIniText(const std::string& content)
 {
     HANDLE file = CreateFileA(IniPath().c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
     DWORD written = 0;
     WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, NULL);
     CloseHandle(file);
 }
 
-std::string ReadIni()
+std::string ReadIniText()
 {
     std::string content;
     HANDLE file = CreateFileA(IniPath().c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, NULL) && got)
+    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &got, NULL) && got)
         content.append(buffer, got);
     CloseHandle(file);
     return content;
@@ -63,21 +54,26 @@ std::string IniValue(const char* key)
     return value;
 }
 
+// The stored values of `keys`, comma-separated.
+std::string IniValues(std::initializer_list<const char*> keys)
+{
+    std::string values;
+    for (const char* key : keys)
+        values += (values.empty() ? "" : ",") + IniValue(key);
+    return values;
+}
+
 // Runs the real modal dialog; `script` runs inside its message loop once the
-// dialog is up and ends it by pressing a button.
+// dialog is shown and ends it by pressing a button.
 std::function<void(HWND)>* ActiveScript;
 
 INT_PTR CALLBACK ScriptedDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_APP) {
-        // Shown now rather than when the loop first idles, so that ending the
-        // dialog (which hides it) can be seen.
-        ShowWindow(dialog, SW_SHOW);
+        ShowWindow(dialog, SW_SHOW);  // ending the dialog hides it: visible means open
         UpdateWindow(dialog);
         (*ActiveScript)(dialog);
-        // Reached only while the script left the dialog open (a failed
-        // assertion): end it rather than hang the test.
-        PostMessageW(dialog, WM_APP + 1, 0, 0);
+        PostMessageW(dialog, WM_APP + 1, 0, 0);  // seen only if the script left it open
         return TRUE;
     }
     if (message == WM_APP + 1) {
@@ -102,20 +98,14 @@ void Press(HWND dialog, int id)
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-int Position(HWND dialog, int id)
-{
-    return GetScrollPos(GetDlgItem(dialog, id), SB_CTL);
-}
+void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+int Position(HWND dialog, int id) { return GetScrollPos(GetDlgItem(dialog, id), SB_CTL); }
 
 int Scroll(HWND dialog, int id, int code, int thumb = 0)
 {
     SendMessageW(dialog, WM_HSCROLL, MAKEWPARAM(code, thumb), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
     return Position(dialog, id);
-}
-
-bool Checked(HWND dialog, int id)
-{
-    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
 }
 
 std::string BitmapText(HWND dialog)
@@ -125,47 +115,25 @@ std::string BitmapText(HWND dialog)
     return text;
 }
 
-std::vector<std::string> DropDownList(HWND dialog)
-{
-    HWND combo = GetDlgItem(dialog, IDC_BITMAP);
-    SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
-    SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
-    std::vector<std::string> items;
-    int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        char item[512];
-        SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-        items.push_back(item);
-    }
-    return items;
-}
-
-const int kBars[] = { IDC_SPEED, IDC_RED, IDC_GREEN, IDC_BLUE, IDC_TEXSIZE,
-                      IDC_LIGHT_RED, IDC_LIGHT_GREEN, IDC_LIGHT_BLUE };
-const int kDefaultPositions[] = { 100, 200, 200, 200, 10, 255, 255, 255 };
 const int kDisplayIds[] = { IDC_DISPLAY_CENTRED, IDC_DISPLAY_STRETCHED, IDC_DISPLAY_TILED };
 const int kAnimationIds[] = { IDC_ANIM_RANDOM, IDC_ANIM_JUMP, IDC_ANIM_WAVE,
                               IDC_ANIM_ROTATION, IDC_ANIM_VORTEX, IDC_ANIM_FLAG };
 
 void ExpectDefaults(HWND dialog)
 {
+    const int bars[] = { IDC_SPEED, IDC_RED, IDC_GREEN, IDC_BLUE, IDC_TEXSIZE,
+                         IDC_LIGHT_RED, IDC_LIGHT_GREEN, IDC_LIGHT_BLUE };
+    const int positions[] = { 100, 200, 200, 200, 10, 255, 255, 255 };
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(Position(dialog, kBars[i]), kDefaultPositions[i]) << "bar " << kBars[i];
+        EXPECT_EQ(Position(dialog, bars[i]), positions[i]) << "bar " << bars[i];
     EXPECT_EQ(BitmapText(dialog), "sample.bmp");
-    EXPECT_FALSE(Checked(dialog, IDC_SMOOTH));
-    EXPECT_FALSE(Checked(dialog, IDC_RGBDEVICE));
-    EXPECT_FALSE(Checked(dialog, IDC_SPOTLIGHT));
+    for (int id : { IDC_SMOOTH, IDC_RGBDEVICE, IDC_SPOTLIGHT })
+        EXPECT_FALSE(Checked(dialog, id)) << "check box " << id;
     for (int id : kDisplayIds)
         EXPECT_EQ(Checked(dialog, id), id == IDC_DISPLAY_CENTRED) << "button " << id;
     for (int id : kAnimationIds)
         EXPECT_EQ(Checked(dialog, id), id == IDC_ANIM_RANDOM) << "button " << id;
 }
-
-const char kDefaultIni[] =
-    "[morvella.scr]\r\n"
-    "Speed=100\r\nRed=200\r\nGreen=200\r\nBlue=200\r\nTexSize=10\r\n"
-    "LightRed=255\r\nLightGreen=255\r\nLightBlue=255\r\nBitmap=sample.bmp\r\n"
-    "Smooth=0\r\nRGBDevice=0\r\nSpotLight=0\r\nDisplay=0\r\nAnimation=0\r\n";
 
 class SettingsDialog : public ::testing::Test {
 protected:
@@ -179,39 +147,37 @@ protected:
 
 TEST_F(SettingsDialog, OpensWithDefaultsWithoutFileAndOkWritesEveryKeyInOrder)
 {
-    INT_PTR result = RunDialog([](HWND dialog) {
+    EXPECT_EQ(RunDialog([](HWND dialog) {
         ExpectDefaults(dialog);
         Press(dialog, IDOK);
-    });
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(ReadIni(), kDefaultIni);
+    }), 1);
+    EXPECT_EQ(ReadIniText(),
+              "[morvella.scr]\r\n"
+              "Speed=100\r\nRed=200\r\nGreen=200\r\nBlue=200\r\nTexSize=10\r\n"
+              "LightRed=255\r\nLightGreen=255\r\nLightBlue=255\r\nBitmap=sample.bmp\r\n"
+              "Smooth=0\r\nRGBDevice=0\r\nSpotLight=0\r\nDisplay=0\r\nAnimation=0\r\n");
 }
 
 TEST_F(SettingsDialog, CancelAndDefaultLeaveTheFileAsItWas)
 {
-    const std::string stored =
-        "; kept by hand\r\n[morvella.scr]\r\nSpeed=250\r\nRed=7\r\nBitmap=stone.bmp\r\n"
-        "Smooth=1\r\nDisplay=2\r\nAnimation=5\r\n\r\n[other]\r\nx = 1\r\n";
-    WriteIni(stored);
-
+    const std::string stored = "; by hand\r\n[morvella.scr]\r\nSpeed=250\r\nBitmap=stone.bmp\r\n"
+                               "Smooth=1\r\nDisplay=2\r\nAnimation=5\r\n\r\n[other]\r\nx = 1\r\n";
+    WriteIniText(stored);
     EXPECT_EQ(RunDialog([](HWND dialog) {
         EXPECT_EQ(Position(dialog, IDC_SPEED), 250);
         EXPECT_EQ(BitmapText(dialog), "stone.bmp");
-        EXPECT_TRUE(Checked(dialog, IDC_SMOOTH));
-        EXPECT_TRUE(Checked(dialog, IDC_DISPLAY_TILED));
-        EXPECT_TRUE(Checked(dialog, IDC_ANIM_FLAG));
+        EXPECT_TRUE(Checked(dialog, IDC_SMOOTH) && Checked(dialog, IDC_DISPLAY_TILED) && Checked(dialog, IDC_ANIM_FLAG));
         Scroll(dialog, IDC_RED, SB_RIGHT);
-        SendMessageW(GetDlgItem(dialog, IDC_RGBDEVICE), BM_CLICK, 0, 0);
+        Click(dialog, IDC_RGBDEVICE);
         Press(dialog, IDCANCEL);
     }), 0);
-    EXPECT_EQ(ReadIni(), stored);
-
+    EXPECT_EQ(ReadIniText(), stored);
     EXPECT_EQ(RunDialog([](HWND dialog) {
         Press(dialog, IDC_DEFAULTS);
         ExpectDefaults(dialog);
         Press(dialog, IDCANCEL);
     }), 0);
-    EXPECT_EQ(ReadIni(), stored);
+    EXPECT_EQ(ReadIniText(), stored);
 }
 
 TEST_F(SettingsDialog, ScrollCodesMoveWithinTheRange)
@@ -219,38 +185,28 @@ TEST_F(SettingsDialog, ScrollCodesMoveWithinTheRange)
     RunDialog([](HWND dialog) {
         SetScrollPos(GetDlgItem(dialog, IDC_TEXSIZE), SB_CTL, 14, FALSE);
         EXPECT_EQ(Scroll(dialog, IDC_TEXSIZE, SB_PAGERIGHT), 15);
-        EXPECT_EQ(Scroll(dialog, IDC_TEXSIZE, SB_LINERIGHT), 15);
         EXPECT_EQ(Scroll(dialog, IDC_TEXSIZE, SB_PAGELEFT), 13);
         EXPECT_EQ(Scroll(dialog, IDC_TEXSIZE, SB_LEFT), 1);
         EXPECT_EQ(Scroll(dialog, IDC_TEXSIZE, SB_LINELEFT), 1);
-
         SetScrollPos(GetDlgItem(dialog, IDC_GREEN), SB_CTL, 30, FALSE);
         EXPECT_EQ(Scroll(dialog, IDC_GREEN, SB_PAGELEFT), 0);
-        EXPECT_EQ(Scroll(dialog, IDC_GREEN, SB_PAGERIGHT), 51);
-        EXPECT_EQ(Scroll(dialog, IDC_GREEN, SB_LINERIGHT), 52);
         EXPECT_EQ(Scroll(dialog, IDC_GREEN, SB_RIGHT), 255);
-
         EXPECT_EQ(Scroll(dialog, IDC_SPEED, SB_PAGERIGHT), 198);
         EXPECT_EQ(Scroll(dialog, IDC_SPEED, SB_THUMBTRACK, 400), 198);
-        EXPECT_EQ(Scroll(dialog, IDC_SPEED, SB_ENDSCROLL, 400), 198);
         EXPECT_EQ(Scroll(dialog, IDC_SPEED, SB_THUMBPOSITION, 400), 400);
-        EXPECT_EQ(Scroll(dialog, IDC_SPEED, SB_TOP + 42), 400);
+        EXPECT_EQ(Scroll(dialog, IDC_SPEED, SB_ENDSCROLL + 40), 400);
         Press(dialog, IDOK);
     });
-    EXPECT_EQ(IniValue("Speed"), "400");
-    EXPECT_EQ(IniValue("Green"), "255");
-    EXPECT_EQ(IniValue("TexSize"), "1");
+    EXPECT_EQ(IniValues({ "Speed", "Green", "TexSize" }), "400,255,1");
 }
 
 TEST_F(SettingsDialog, OutOfRangeValuesShowAtTheEndsAndOkWritesValidOnes)
 {
-    WriteIni("[morvella.scr]\r\nSpeed=700\r\nRed=-5\r\nTexSize=0\r\nLightBlue=abc\r\n"
-             "Smooth=2\r\nDisplay=7\r\nAnimation=9\r\n");
+    WriteIniText("[morvella.scr]\r\nSpeed=700\r\nRed=-5\r\nTexSize=0\r\nSmooth=2\r\nDisplay=7\r\nAnimation=9\r\n");
     RunDialog([](HWND dialog) {
         EXPECT_EQ(Position(dialog, IDC_SPEED), 500);
         EXPECT_EQ(Position(dialog, IDC_RED), 0);
         EXPECT_EQ(Position(dialog, IDC_TEXSIZE), 1);
-        EXPECT_EQ(Position(dialog, IDC_LIGHT_BLUE), 0);
         EXPECT_TRUE(Checked(dialog, IDC_SMOOTH));
         for (int id : kDisplayIds)
             EXPECT_FALSE(Checked(dialog, id)) << "button " << id;
@@ -258,45 +214,35 @@ TEST_F(SettingsDialog, OutOfRangeValuesShowAtTheEndsAndOkWritesValidOnes)
             EXPECT_FALSE(Checked(dialog, id)) << "button " << id;
         Press(dialog, IDOK);
     });
-    EXPECT_EQ(IniValue("Speed"), "500");
-    EXPECT_EQ(IniValue("Red"), "0");
-    EXPECT_EQ(IniValue("TexSize"), "1");
-    EXPECT_EQ(IniValue("Smooth"), "1");
-    EXPECT_EQ(IniValue("Display"), "0");
-    EXPECT_EQ(IniValue("Animation"), "0");
+    EXPECT_EQ(IniValues({ "Speed", "Red", "TexSize", "Smooth", "Display", "Animation" }), "500,0,1,1,0,0");
 }
 
-TEST_F(SettingsDialog, RadioSetsAreIndependentAndTheLastChoiceIsSaved)
+// Each radio set shares its group only with non-radio controls, so choosing
+// in one set never clears the other.
+TEST_F(SettingsDialog, RadioSetsAreIndependentAndTheChoicesAreSaved)
 {
     RunDialog([](HWND dialog) {
-        SendMessageW(GetDlgItem(dialog, IDC_DISPLAY_STRETCHED), BM_CLICK, 0, 0);
-        SendMessageW(GetDlgItem(dialog, IDC_ANIM_VORTEX), BM_CLICK, 0, 0);
-        EXPECT_TRUE(Checked(dialog, IDC_DISPLAY_STRETCHED));
-        EXPECT_FALSE(Checked(dialog, IDC_DISPLAY_CENTRED));
+        Click(dialog, IDC_DISPLAY_STRETCHED);
+        Click(dialog, IDC_ANIM_VORTEX);
+        EXPECT_FALSE(Checked(dialog, IDC_DISPLAY_CENTRED) || Checked(dialog, IDC_ANIM_RANDOM));
+        Click(dialog, IDC_DISPLAY_TILED);
         EXPECT_TRUE(Checked(dialog, IDC_ANIM_VORTEX));
-        EXPECT_FALSE(Checked(dialog, IDC_ANIM_RANDOM));
-        SendMessageW(GetDlgItem(dialog, IDC_DISPLAY_TILED), BM_CLICK, 0, 0);
-        EXPECT_TRUE(Checked(dialog, IDC_ANIM_VORTEX));
-        SendMessageW(GetDlgItem(dialog, IDC_SPOTLIGHT), BM_CLICK, 0, 0);
+        Click(dialog, IDC_SPOTLIGHT);
         Press(dialog, IDOK);
     });
-    EXPECT_EQ(IniValue("Display"), "2");
-    EXPECT_EQ(IniValue("Animation"), "4");
-    EXPECT_EQ(IniValue("SpotLight"), "1");
+    EXPECT_EQ(IniValues({ "Display", "Animation", "SpotLight" }), "2,4,1");
 }
 
 TEST_F(SettingsDialog, TypedBitmapNameIsSavedAsTypedUpTo255Characters)
 {
     RunDialog([](HWND dialog) {
-        HWND combo = GetDlgItem(dialog, IDC_BITMAP);
-        SetWindowTextA(combo, "");
+        HWND edit = GetWindow(GetDlgItem(dialog, IDC_BITMAP), GW_CHILD);
+        SetWindowTextA(edit, "");
         for (const char* c = "my stone.bmp"; *c; ++c)
-            SendMessageA(GetWindow(combo, GW_CHILD), WM_CHAR, *c, 1);
-        EXPECT_EQ(BitmapText(dialog), "my stone.bmp");
+            SendMessageA(edit, WM_CHAR, *c, 1);
         Press(dialog, IDOK);
     });
     EXPECT_EQ(IniValue("Bitmap"), "my stone.bmp");
-
     const std::string longest(251, 'x');
     RunDialog([&](HWND dialog) {
         SetDlgItemTextA(dialog, IDC_BITMAP, (longest + ".bmp" + "tail").c_str());
@@ -305,110 +251,194 @@ TEST_F(SettingsDialog, TypedBitmapNameIsSavedAsTypedUpTo255Characters)
     EXPECT_EQ(IniValue("Bitmap"), longest + ".bmp");
 }
 
-class BitmapFolder : public SettingsDialog {
-protected:
-    void SetUp() override
-    {
-        SettingsDialog::SetUp();
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        folder = std::string(temp) + "morvella-dialog-" + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(folder.c_str(), NULL);
-    }
-    void TearDown() override
-    {
-        for (const char* name : { "b.bmp", "A.BMP", "notes.txt", "d.bmpx", "new.bmp" })
-            DeleteFileA((folder + name).c_str());
-        RemoveDirectoryA((folder + "folder.bmp").c_str());
-        RemoveDirectoryA(folder.c_str());
-        SettingsDialog::TearDown();
-    }
-    void Touch(const char* name)
-    {
-        CloseHandle(CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
-    }
-    std::string folder;
-};
-
-TEST_F(BitmapFolder, ListHoldsExactlyTheBitmapsBesideTheSaverAndFollowsChanges)
+TEST_F(SettingsDialog, ListHoldsExactlyTheBitmapsBesideTheSaverAndFollowsChanges)
 {
-    WriteIni("[morvella.scr]\r\nBitmap=typed by hand.bmp\r\n");
-    RunDialog([this](HWND dialog) {
+    const std::string folder = TestDir("dialog-bitmaps") + "\\";
+    auto touch = [&](const char* name) {
+        CloseHandle(CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    };
+    WriteIniText("[morvella.scr]\r\nBitmap=typed by hand.bmp\r\n");
+    RunDialog([&](HWND dialog) {
         // The dialog looked beside this test program; point it at a folder
         // whose content the test controls.
         lstrcpyA(SaverDirectory, folder.c_str());
-        EXPECT_TRUE(DropDownList(dialog).empty());
-        EXPECT_EQ(BitmapText(dialog), "typed by hand.bmp");
-
+        auto list = [dialog] {
+            HWND combo = GetDlgItem(dialog, IDC_BITMAP);
+            SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+            SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+            std::string items;
+            char item[512];
+            for (int i = 0; SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item)) != CB_ERR; ++i)
+                items += std::string(item) + "|";
+            return items;
+        };
+        EXPECT_EQ(list(), "");
         for (const char* name : { "b.bmp", "A.BMP", "notes.txt", "d.bmpx" })
-            Touch(name);
+            touch(name);
         CreateDirectoryA((folder + "folder.bmp").c_str(), NULL);
-        EXPECT_EQ(DropDownList(dialog), (std::vector<std::string>{ "A.BMP", "b.bmp" }));
-
-        Touch("new.bmp");
+        EXPECT_EQ(list(), "A.BMP|b.bmp|");
+        touch("new.bmp");
         DeleteFileA((folder + "b.bmp").c_str());
-        EXPECT_EQ(DropDownList(dialog), (std::vector<std::string>{ "A.BMP", "new.bmp" }));
+        EXPECT_EQ(list(), "A.BMP|new.bmp|");
         EXPECT_EQ(BitmapText(dialog), "typed by hand.bmp");
         Press(dialog, IDCANCEL);
     });
 }
 
-// Collects the texts of every message box shown while it is installed and
-// answers each with OK.
-std::vector<std::wstring> MessageBoxTexts;
+// Answers every message box of this thread with OK, keeping its text.
+std::wstring MessageBoxText;
+HWND DialogUnderTest;
 
-BOOL CALLBACK CollectText(HWND child, LPARAM text)
+BOOL CALLBACK CollectText(HWND child, LPARAM)
 {
     WCHAR part[1024];
     GetWindowTextW(child, part, 1024);
-    *reinterpret_cast<std::wstring*>(text) += part;
+    MessageBoxText += part;
     return TRUE;
 }
 
-BOOL CALLBACK AnswerMessageBox(HWND window, LPARAM settingsDialog)
+BOOL CALLBACK AnswerMessageBox(HWND window, LPARAM)
 {
     WCHAR kind[32];
     GetClassNameW(window, kind, 32);
-    if (window == reinterpret_cast<HWND>(settingsDialog) || lstrcmpW(kind, L"#32770") != 0 ||
-        !IsWindowVisible(window))
+    if (window == DialogUnderTest || lstrcmpW(kind, L"#32770") != 0 || !IsWindowVisible(window))
         return TRUE;
-    std::wstring text;
-    EnumChildWindows(window, CollectText, reinterpret_cast<LPARAM>(&text));
-    MessageBoxTexts.push_back(text);
+    EnumChildWindows(window, CollectText, 0);
     PostMessageW(window, WM_COMMAND, IDOK, 0);
     return FALSE;
 }
 
-HWND DialogUnderTest;
-
 void CALLBACK AnswerMessageBoxes(HWND, UINT, UINT_PTR, DWORD)
 {
-    EnumThreadWindows(GetCurrentThreadId(), AnswerMessageBox, reinterpret_cast<LPARAM>(DialogUnderTest));
+    EnumThreadWindows(GetCurrentThreadId(), AnswerMessageBox, 0);
 }
 
 TEST_F(SettingsDialog, FailedSaveIsReportedAndTheDialogStaysOpenWithTheChoices)
 {
     // A folder where the settings file belongs: nothing can be written.
     ASSERT_TRUE(CreateDirectoryA(IniPath().c_str(), NULL));
-    INT_PTR result = RunDialog([](HWND dialog) {
+    EXPECT_EQ(RunDialog([](HWND dialog) {
         DialogUnderTest = dialog;
         Scroll(dialog, IDC_SPEED, SB_THUMBPOSITION, 333);
         UINT_PTR timer = SetTimer(NULL, 0, 50, AnswerMessageBoxes);
         Press(dialog, IDOK);
         KillTimer(NULL, timer);
-
-        ASSERT_EQ(MessageBoxTexts.size(), 1u);
-        EXPECT_NE(MessageBoxTexts[0].find(L"設定を保存できませんでした"), std::wstring::npos);
-        EXPECT_NE(MessageBoxTexts[0].find(L"morvella.ini"), std::wstring::npos);
+        EXPECT_NE(MessageBoxText.find(L"設定を保存できませんでした"), std::wstring::npos);
+        EXPECT_NE(MessageBoxText.find(L"morvella.ini"), std::wstring::npos);
         EXPECT_TRUE(IsWindowVisible(dialog));
         EXPECT_EQ(Position(dialog, IDC_SPEED), 333);
-
         // Once the obstacle is gone, OK saves what was chosen before.
         RemoveDirectoryA(IniPath().c_str());
         Press(dialog, IDOK);
-    });
-    EXPECT_EQ(result, 1);
+    }), 1);
+    RemoveDirectoryA(IniPath().c_str());
     EXPECT_EQ(IniValue("Speed"), "333");
+}
+
+// Pixels of the version line that differ from the dialog's background.
+int VersionInk(HWND dialog)
+{
+    HDC dc = GetDC(dialog);
+    COLORREF background = GetPixel(dc, 4, 40);
+    int ink = 0;
+    for (int y = 44; y < 58; ++y)
+        for (int x = 12; x < 80; ++x)
+            ink += GetPixel(dc, x, y) != background;
+    ReleaseDC(dialog, dc);
+    return ink;
+}
+
+TEST_F(SettingsDialog, VersionLineSurvivesRepaints)
+{
+    RunDialog([](HWND dialog) {
+        EXPECT_GT(VersionInk(dialog), 20);
+        InvalidateRect(dialog, NULL, TRUE);
+        UpdateWindow(dialog);
+        EXPECT_GT(VersionInk(dialog), 20);
+        Press(dialog, IDCANCEL);
+    });
+}
+
+// End to end: the saver file as Windows' Screen Saver Settings starts it.
+HWND WaitForDialog(const SaverProcess& saver)
+{
+    for (int i = 0; i < 500; ++i) {
+        HWND window = NULL;
+        while ((window = FindWindowExW(NULL, window, L"#32770", L"設定"))) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if (pid == saver.pid() && IsWindowVisible(window))
+                return window;
+        }
+        Pump(20);
+    }
+    return NULL;
+}
+
+// The dialog may send to its owner, a window of this thread: keep pumping.
+DWORD PressAndWaitExit(const SaverProcess& saver, HWND dialog, int id)
+{
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    for (int i = 0; i < 500 && saver.Running(); ++i)
+        Pump(20);
+    return saver.WaitExit(0);
+}
+
+TEST_F(SettingsDialog, SettingsModeOkExitsWithOneAndTheSaverReadsWhatWasSaved)
+{
+    SaverProcess saver;
+    ASSERT_TRUE(StartSaver(saver, ""));
+    HWND dialog = WaitForDialog(saver);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), static_cast<HWND>(NULL));
+    SendMessageW(dialog, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 240),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_SPEED)));
+    SendMessageW(GetDlgItem(dialog, IDC_ANIM_WAVE), BM_CLICK, 0, 0);
+    SetDlgItemTextW(dialog, IDC_BITMAP, L"marble.bmp");
+    EXPECT_EQ(PressAndWaitExit(saver, dialog, IDOK), 1u);
+    SaverSettings settings;
+    LoadSettings(settings);
+    EXPECT_EQ(settings.Speed, 240);
+    EXPECT_EQ(settings.Animation, 2);
+    EXPECT_STREQ(settings.Bitmap, "marble.bmp");
+}
+
+TEST_F(SettingsDialog, SettingsModeGivenWindowOwnsTheDialogAndCancelExitsWithZero)
+{
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL, NULL, NULL);
+    SaverProcess saver;
+    ASSERT_TRUE(StartSaver(saver, "/c:" + std::to_string(reinterpret_cast<UINT_PTR>(owner))));
+    HWND dialog = WaitForDialog(saver);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
+    EXPECT_EQ(PressAndWaitExit(saver, dialog, IDCANCEL), 0u);
+    EXPECT_EQ(GetFileAttributesA(IniPath().c_str()), INVALID_FILE_ATTRIBUTES);
+    DestroyWindow(owner);
+}
+
+// The captions are Unicode in the template and must reach the screen intact
+// whatever the system's ANSI code page: run under a Japanese and a Western
+// locale (LANG) to cover both.
+TEST_F(SettingsDialog, SettingsModeCaptionsAreTheJapaneseTextsUnderThisCodePage)
+{
+    RecordProperty("AnsiCodePage", static_cast<int>(GetACP()));
+    SaverProcess saver;
+    ASSERT_TRUE(StartSaver(saver, "/c"));
+    HWND dialog = WaitForDialog(saver);  // found by its title "設定"
+    ASSERT_TRUE(dialog);
+    const struct {
+        int id;
+        const wchar_t* caption;
+    } expected[] = {
+        { IDCANCEL, L"ｷｬﾝｾﾙ" }, { IDC_RGBDEVICE, L"RGBﾃﾞﾊﾞｲｽ" }, { IDC_ANIM_WAVE, L"波" },
+        { IDC_ANIM_ROTATION, L"回転" }, { IDC_SPEED_LABEL, L"描画速度" }, { IDC_SPOTLIGHT, L"ｽﾎﾟｯﾄﾗｲﾄ" },
+    };
+    for (const auto& control : expected) {
+        WCHAR text[64];
+        GetDlgItemTextW(dialog, control.id, text, 64);
+        EXPECT_STREQ(text, control.caption) << "control " << control.id << ", code page " << GetACP();
+    }
+    EXPECT_EQ(PressAndWaitExit(saver, dialog, IDCANCEL), 0u);
 }
 
 }  // namespace
