@@ -15,44 +15,53 @@ struct FrameStats {
     LARGE_INTEGER firstStart;     // wall clock at the first measured frame
     LARGE_INTEGER stepStart;
     LONGLONG stepTicks;           // wall time spent inside frame steps
-    ULONGLONG firstCpu;           // process CPU time at the first frame, 100 ns units
+    double firstCpuMs;            // process CPU time at the first frame
     DWORD frames;
 };
 
 FrameStats stats;
 
-ULONGLONG ProcessCpuTime()
+// Process CPU time (all threads, user and kernel) in milliseconds. The sums
+// are kept in doubles: 64-bit integer division would pull helper code into
+// the saver for a feature that is off by default.
+// GetProcessTimes is looked up, not imported: Windows 9x lacks it, and the
+// saver must load there; the CPU figure is then 0.
+typedef BOOL (WINAPI* GetProcessTimesFn)(HANDLE, FILETIME*, FILETIME*, FILETIME*, FILETIME*);
+
+double ProcessCpuMs()
 {
+    static GetProcessTimesFn getProcessTimes = reinterpret_cast<GetProcessTimesFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "GetProcessTimes")));
     FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+    if (!getProcessTimes || !getProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
         return 0;
-    ULARGE_INTEGER k, u;
+    LARGE_INTEGER k, u;
     k.LowPart = kernel.dwLowDateTime;
-    k.HighPart = kernel.dwHighDateTime;
+    k.HighPart = (LONG)kernel.dwHighDateTime;
     u.LowPart = user.dwLowDateTime;
-    u.HighPart = user.dwHighDateTime;
-    return k.QuadPart + u.QuadPart;
+    u.HighPart = (LONG)user.dwHighDateTime;
+    return ((double)k.QuadPart + (double)u.QuadPart) / 10000.0;
 }
 
-// Hundredths as "I.FF" without the C runtime's formatting.
-void FormatHundredths(char* out, ULONGLONG hundredths)
+// A value as "I.FF" without the C runtime's formatting.
+void FormatHundredths(char* out, double value)
 {
-    wsprintfA(out, "%lu.%02lu", (unsigned long)(hundredths / 100), (unsigned long)(hundredths % 100));
+    DWORD hundredths = value > 0 ? (DWORD)(value * 100.0 + 0.5) : 0;
+    wsprintfA(out, "%lu.%02lu", hundredths / 100, hundredths % 100);
 }
 
 void WriteStats(LONGLONG now)
 {
-    ULONGLONG wallUs = (ULONGLONG)(now - stats.firstStart.QuadPart) * 1000000 / stats.frequency.QuadPart;
-    ULONGLONG cpu100ns = ProcessCpuTime() - stats.firstCpu;
-    ULONGLONG stepUs = (ULONGLONG)stats.stepTicks * 1000000 / stats.frequency.QuadPart;
-    // Frames after the first over the time since the first began.
-    ULONGLONG fps100 = wallUs ? (ULONGLONG)(stats.frames - 1) * 100000000 / wallUs : 0;
+    double ticksPerMs = (double)stats.frequency.QuadPart / 1000.0;
+    double wallMs = (double)(now - stats.firstStart.QuadPart) / ticksPerMs;
+    double frames = (double)stats.frames;
     char fps[32], cpu[32], step[32], line[200];
-    FormatHundredths(fps, fps100);
-    FormatHundredths(cpu, cpu100ns / 100 / stats.frames);    // 100 ns -> hundredths of a ms
-    FormatHundredths(step, stepUs / 10 / stats.frames);
+    // Frames after the first over the time since the first began.
+    FormatHundredths(fps, wallMs > 0 ? (frames - 1) * 1000.0 / wallMs : 0);
+    FormatHundredths(cpu, (ProcessCpuMs() - stats.firstCpuMs) / frames);
+    FormatHundredths(step, (double)stats.stepTicks / ticksPerMs / frames);
     int length = wsprintfA(line, "frames=%lu ms=%lu fps=%s cpu_ms_per_frame=%s step_ms_per_frame=%s\r\n",
-                           stats.frames, (unsigned long)(wallUs / 1000), fps, cpu, step);
+                           stats.frames, (DWORD)wallMs, fps, cpu, step);
     HANDLE file = CreateFileA(stats.path, GENERIC_WRITE, FILE_SHARE_READ, 0, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, 0);
     if (file == INVALID_HANDLE_VALUE)
@@ -79,7 +88,7 @@ void FrameStatsBegin()
     QueryPerformanceCounter(&stats.stepStart);
     if (stats.frames == 0) {
         stats.firstStart = stats.stepStart;
-        stats.firstCpu = ProcessCpuTime();
+        stats.firstCpuMs = ProcessCpuMs();
     }
 }
 

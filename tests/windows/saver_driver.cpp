@@ -111,8 +111,10 @@ HWND WaitForSaverWindow(DWORD pid, DWORD timeoutMs)
     DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {
         EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            Pump(200);  // let it finish its start-up
+        // The window shows once its whole start-up (display, device, model,
+        // texture) has run; input only reaches it after that.
+        if (search.found && IsWindowVisible(search.found) && GetForegroundWindow() == search.found) {
+            Pump(200);
             return search.found;
         }
         Pump(20);
@@ -125,7 +127,7 @@ HWND WaitForPreviewWindow(HWND parent, DWORD timeoutMs)
     DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {
         HWND child = FindWindowExA(parent, NULL, "WindowsScreenSaverClass", NULL);
-        if (child) {
+        if (child && IsWindowVisible(child)) {
             Pump(200);
             return child;
         }
