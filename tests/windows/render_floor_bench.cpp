@@ -24,7 +24,7 @@ ULONGLONG CpuTime() {
 
 TEST(RenderBench, DISABLED_Floor) {
     int speed = 10, display = 0, seconds = 8;
-    if (const char* spec = getenv("MORVELLA_FLOOR")) sscanf(spec, "%d %d %d", &speed, &display, &seconds);
+    if (const char* setup = getenv("MORVELLA_FLOOR")) sscanf(setup, "%d %d %d", &speed, &display, &seconds);
 
     HWND window = testsupport::MakeWindow(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), true);
     CRenderEngine engine;

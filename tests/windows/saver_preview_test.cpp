@@ -7,12 +7,31 @@
 
 namespace {
 
+// A stand-in for the Display Properties page: a plain black window that
+// leaves its children's area to them.
+const char* HostClass()
+{
+    static ATOM atom;
+    if (!atom) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        wc.lpszClassName = "MorvellaPreviewHost";
+        atom = RegisterClassA(&wc);
+    }
+    return "MorvellaPreviewHost";
+}
+
 struct PreviewHost {
     HWND window;
-    PreviewHost()
+    explicit PreviewHost(int clientWidth = 184, int clientHeight = 120)
     {
-        window = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 200, 160,
-                                 NULL, NULL, GetModuleHandleA(NULL), NULL);
+        RECT rect = { 0, 0, clientWidth, clientHeight };
+        AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, FALSE, 0);
+        window = CreateWindowExA(0, HostClass(), "host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 10, 10,
+                                 rect.right - rect.left, rect.bottom - rect.top, NULL, NULL,
+                                 GetModuleHandleA(NULL), NULL);
     }
     ~PreviewHost()
     {
@@ -77,6 +96,32 @@ TEST(PreviewSaver, ContextMenuRequestIsForwardedToTheHost)
     ASSERT_TRUE(seen);
     EXPECT_EQ(reinterpret_cast<WPARAM>(host.window), forwarded.wParam);
     EXPECT_EQ(MAKELPARAM(10, 20), forwarded.lParam);
+}
+
+// The animation only starts in a window at least 640 pixels wide. Frames
+// are counted by the saver's own statistics file (MORVELLA_STATS).
+TEST(PreviewSaver, AnimatesFromExactly640PixelsWideAndNotBelow)
+{
+    std::string folder = TestDir("preview640");
+    for (int width : { 640, 639 }) {
+        SCOPED_TRACE(width);
+        RemoveIni();
+        std::string stats = folder + "\\stats" + std::to_string(width) + ".txt";
+        DeleteFileA(stats.c_str());
+        SetEnvironmentVariableA("MORVELLA_STATS", stats.c_str());
+        WriteIni("Speed", "10");
+        PreviewHost host(width, 480);
+        SaverProcess saver;
+        ASSERT_TRUE(StartSaver(saver, "/p " + host.Decimal()));
+        SetEnvironmentVariableA("MORVELLA_STATS", NULL);
+        ASSERT_TRUE(WaitForPreviewWindow(host.window) != NULL);
+        Pump(2500);
+        bool animated = GetFileAttributesA(stats.c_str()) != INVALID_FILE_ATTRIBUTES;
+        EXPECT_EQ(width == 640, animated) << "frames are drawn from 640 pixels on, none below";
+        DestroyWindow(host.window);
+        EXPECT_EQ(0u, saver.WaitExit(5000));
+    }
+    RemoveIni();
 }
 
 TEST(PreviewSaver, LowerCaseLIsTheSameAsP)
