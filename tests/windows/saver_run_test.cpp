@@ -140,3 +140,53 @@ TEST(FullScreenSaver, SecondStartExitsAtOnceAndLeavesTheFirstRunning)
 }
 
 }  // namespace
+
+namespace {
+
+// Rows of the screen's top-left 800 x 160 pixels that hold white text,
+// grouped into the error page's 16-pixel lines.
+int ErrorPageLinesOnScreen()
+{
+    HDC screen = GetDC(NULL);
+    int lines = 0;
+    for (int top = 0; top < 160; top += 16) {
+        bool white = false;
+        for (int y = top; y < top + 16 && !white; y += 1)
+            for (int x = 0; x < 800 && !white; x += 1)
+                white = (GetPixel(screen, x, y) & 0xFFFFFF) == 0xFFFFFF;
+        if (!white)
+            break;
+        ++lines;
+    }
+    ReleaseDC(NULL, screen);
+    return lines;
+}
+
+// A saver folder whose path leaves no room for "morvella.dat" in the
+// 255-character model path: the start-up reports the model file instead of
+// opening a cut path that names some other file.
+TEST(SaverPaths, ModelPathTooLongForItsBufferShowsTheModelFilePage)
+{
+    std::string folder = TestDir("deep");
+    while (folder.size() < 244) {
+        folder += "\\" + std::string(std::min<size_t>(40, 243 - folder.size()), 'd');
+        CreateDirectoryA(folder.c_str(), NULL);
+    }
+    ASSERT_EQ(244u, folder.size());
+    ASSERT_TRUE(CopyInto(DistFile("morvella.scr"), folder, "morvella.scr"));
+    ASSERT_TRUE(CopyInto(DistFile("morvella.dat"), folder, "morvella.dat"));
+    ASSERT_TRUE(CopyInto(DistFile("sample.bmp"), folder, "sample.bmp"));
+    RemoveIni();
+    SaverProcess saver;
+    SetCursorPos(900, 700);
+    ASSERT_TRUE(StartSaver(saver, "/s", folder + "\\morvella.scr"));
+    ASSERT_TRUE(WaitForSaverWindow(saver.pid()) != NULL);
+    Pump(1500);
+    // The directory with its backslash is 245 characters; with the model
+    // file's 12 that is 257, two more than the buffer holds.
+    EXPECT_EQ(3, ErrorPageLinesOnScreen()) << "heading and the two lines of the model-file page";
+    PressKey(VK_SPACE);
+    EXPECT_EQ(0u, saver.WaitExit(5000));
+}
+
+}  // namespace
