@@ -287,7 +287,14 @@ void PaintLibVersion(HWND dialog)
     HDC dc = BeginPaint(dialog, &paint);
     if (!dc)
         return;
-    HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    // Without the GUI font the line is left out rather than drawn in
+    // whatever font the context happens to hold.
+    HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
+    HGDIOBJ previous = font ? SelectObject(dc, font) : NULL;
+    if (!previous) {
+        EndPaint(dialog, &paint);
+        return;
+    }
     SetBkMode(dc, TRANSPARENT);
     const char* version;
     const char* buildDate;
@@ -296,14 +303,13 @@ void PaintLibVersion(HWND dialog)
     char line[64];
     int length = wsprintfA(line, "Lib Ver. %s", version);
     TextOutA(dc, 12, 44, line, length);
-    if (previous)
-        SelectObject(dc, previous);
+    SelectObject(dc, previous);
     EndPaint(dialog, &paint);
 }
 
 }  // namespace
 
-extern "C" BOOL CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+extern "C" INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:

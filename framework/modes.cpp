@@ -4,10 +4,8 @@
 #include "framework/command_line.h"
 #include "framework/password.h"
 #include "framework/saver_window.h"
+#include "config/settings_dialog.h"
 #include "resources/resource.h"
-
-// The settings dialog procedure, exported by the saver.
-extern "C" INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND, UINT, WPARAM, LPARAM);
 
 HINSTANCE ModuleInstance;
 BOOL IsWindows9x;
