@@ -30,6 +30,17 @@ int32_t FirstStageOf(int32_t mode, int32_t current)
     }
 }
 
+// Object unturned at the origin, as every set-up leaves it.
+void ObjectAtRest(AnimationState* s)
+{
+    s->objectAngleX = 0.0;
+    s->objectAngleY = 0.0;
+    s->objectAngleZ = 0.0;
+    s->objectX = 0.0f;
+    s->objectY = 0.0f;
+    s->objectZ = 0.0f;
+}
+
 // Camera straight above the origin looking down -Y; object at rest.
 void TopView(AnimationState* s)
 {
@@ -38,12 +49,7 @@ void TopView(AnimationState* s)
     s->cameraAngleZ = 0.0;
     s->cameraX = 0.0f;
     s->cameraZ = 0.0f;
-    s->objectAngleX = 0.0;
-    s->objectAngleY = 0.0;
-    s->objectAngleZ = 0.0;
-    s->objectX = 0.0f;
-    s->objectY = 0.0f;
-    s->objectZ = 0.0f;
+    ObjectAtRest(s);
 }
 
 // Top view from a random height with the object tilted at random; the three
@@ -147,12 +153,7 @@ void StepRotation(AnimationState* s)
         s->cameraAngleX = (double)0.4f;
         s->cameraAngleZ = 0.0;
         s->cameraY = 2.0f;
-        s->objectAngleX = 0.0;
-        s->objectAngleY = 0.0;
-        s->objectAngleZ = 0.0;
-        s->objectX = 0.0f;
-        s->objectY = 0.0f;
-        s->objectZ = 0.0f;
+        ObjectAtRest(s);
         s->stage = RotationOrbit;
         // The set-up tick already orbits, from heading 0 and tick 0.
         s->cameraAngleY = 0.0;

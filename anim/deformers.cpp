@@ -47,7 +47,7 @@ void NextTurnGeneration()
     }
 }
 
-void Turn(double squared, double perUnit, double* c, double* s)
+void Turn(double squared, double twist, double* c, double* s)
 {
     uint64_t key;
     memcpy(&key, &squared, sizeof(key));
@@ -55,8 +55,10 @@ void Turn(double squared, double perUnit, double* c, double* s)
     TurnCacheEntry* entry = &turnCache[mixed >> 56];
     if (entry->generation != turnGeneration || entry->key != key) {
         // The square root is the exact value of the sum to the power 0.5 for
-        // every non-negative sum, at a fraction of the cost.
-        const double theta = sqrt(squared) * perUnit;
+        // every non-negative sum, at a fraction of the cost. The angle is
+        // (r * 0.1) * twist, in that order: folding 0.1 * twist first can
+        // round differently.
+        const double theta = sqrt(squared) * 0.1 * twist;
         entry->key = key;
         entry->generation = turnGeneration;
         entry->c = cos(theta);
@@ -75,13 +77,12 @@ int DeformVortex(ModelData* model, double scale, double twist, bool apply)
         return 1;
     int32_t count;
     ModelVertex* v = ModelFirstObjectVertices(model, &count);
-    const double perUnit = 0.1 * twist;
     NextTurnGeneration();
     for (int32_t i = 0; i < count; ++i) {
         const double x = v[i].x;
         const double z = v[i].z;
         double c, s;
-        Turn(z * z + x * x, perUnit, &c, &s);
+        Turn(z * z + x * x, twist, &c, &s);
         v[i].x = (float)(scale * (x * c - z * s));
         v[i].z = (float)(scale * (x * s + z * c));
     }

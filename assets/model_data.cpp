@@ -127,7 +127,8 @@ void CheckModelImage(const unsigned char* image, int32_t size, ModelCheck* out)
 
 bool LoadModelFile(ModelData* model, const char* path)
 {
-    ReleaseBuffers(model);
+    // A model loaded before goes with its textures, not just its buffers.
+    FreeModelData(model);
     model->directory[0] = '\0';
     const size_t length = strlen(path);
     if (length >= ModelPathSize) {

@@ -160,6 +160,14 @@ TEST(ModelData, SnapshotRestoreAndFree)
     EXPECT_EQ(model.image, nullptr);
     EXPECT_EQ(model.saved, nullptr);
     FreeModelData(&model);  // a second free is harmless
+
+    // Loading over a prepared model releases its textures too.
+    released.clear();
+    ASSERT_TRUE(fixture::Load(&model, body));
+    ResolveModelObject(&model, 0, &first);
+    model.releaseTexture = RecordRelease;
+    EXPECT_FALSE(LoadModelFile(&model, "/nonexistent/morvella.dat"));
+    EXPECT_EQ(released, std::vector<void*>{&first});
 }
 
 TEST(ModelData, CountsComeFromTheCheckedTableNotTheImage)
