@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 #include <unistd.h>
+#include <algorithm>
 #include <vector>
 
 namespace fixture {
@@ -68,9 +69,9 @@ inline bool LoadBytes(ModelData* model, const std::vector<unsigned char>& file)
 // Loads body behind a valid header.
 inline bool Load(ModelData* model, const Body& body)
 {
-    std::vector<unsigned char> file(ModelHeaderSize, ' ');
+    std::vector<unsigned char> file(ModelHeaderSize + body.bytes.size(), ' ');
     memcpy(file.data(), "CONVLWO", 7);
-    file.insert(file.end(), body.bytes.begin(), body.bytes.end());
+    std::copy(body.bytes.begin(), body.bytes.end(), file.begin() + ModelHeaderSize);
     return LoadBytes(model, file);
 }
 
