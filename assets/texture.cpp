@@ -72,12 +72,18 @@ int CRenderEngine::CopyBitmapToSurface(IDirectDrawSurface7* surface, const char*
     if (memoryDC) {
         previous = SelectObject(memoryDC, bitmap);
         if (previous) {
-            BITMAP info;
-            if (copyWidth == 0 && copyHeight == 0 && GetObjectA(bitmap, sizeof info, &info)) {
-                copyWidth = info.bmWidth;
-                copyHeight = info.bmHeight;
+            // A bitmap whose size cannot be read would copy nothing and yet
+            // report success, leaving a blank texture.
+            int sized = 1;
+            if (copyWidth == 0 && copyHeight == 0) {
+                BITMAP info;
+                sized = GetObjectA(bitmap, sizeof info, &info) != 0;
+                if (sized) {
+                    copyWidth = info.bmWidth;
+                    copyHeight = info.bmHeight;
+                }
             }
-            if (surface->GetDC(&surfaceDC) == DD_OK) {
+            if (sized && surface->GetDC(&surfaceDC) == DD_OK) {
                 ok = BitBlt(surfaceDC, x, y, copyWidth, copyHeight, memoryDC, 0, 0, SRCCOPY) ? 1 : 0;
                 surface->ReleaseDC(surfaceDC);
             }

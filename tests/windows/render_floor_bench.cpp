@@ -54,7 +54,7 @@ TEST(RenderBench, DISABLED_Floor) {
     RECT client, picture = {0, 0, 640, 480};
     GetClientRect(window, &client);
     SetTimer(window, 1, speed, nullptr);
-    DWORD frames = 0, end = GetTickCount() + seconds * 1000, first = 0;
+    DWORD frames = 0, end = GetTickCount() + seconds * 1000;
     ULONGLONG firstCpu = 0;
     LARGE_INTEGER frequency, start, now;
     QueryPerformanceFrequency(&frequency);
@@ -67,7 +67,6 @@ TEST(RenderBench, DISABLED_Floor) {
         if (frames == 0) {
             QueryPerformanceCounter(&start);
             firstCpu = CpuTime();
-            first = 1;
         }
         DDBLTFX fx{};
         fx.dwSize = sizeof fx;
@@ -97,7 +96,6 @@ TEST(RenderBench, DISABLED_Floor) {
     }
     QueryPerformanceCounter(&now);
     ASSERT_GT(frames, 1u);
-    (void)first;
     double wall = double(now.QuadPart - start.QuadPart) / frequency.QuadPart;
     double cpuMs = double(CpuTime() - firstCpu) / 10000.0 / frames;
     printf("floor frames=%lu fps=%.2f cpu_ms_per_frame=%.2f\n", frames, (frames - 1) / wall, cpuMs);

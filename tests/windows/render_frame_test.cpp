@@ -124,7 +124,7 @@ TEST_F(RenderFixture, FailedCopyReportsFailureAndSkipsTheRemainingTiles) {
 }
 
 TEST_F(RenderFixture, DrawSetsEachObjectsStateThenDrawsListsFansOrNothing) {
-    testsupport::ObjectSpec list, fans, line;
+    testsupport::ObjectDesc list, fans, line;
     list.vertsPerPolygon = 3;
     list.polygonCount = 10;
     list.vertices.resize(30);

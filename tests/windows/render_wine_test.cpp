@@ -131,7 +131,7 @@ TEST_F(WineEngine, SoftwareDeviceOnRequest) {
 TEST_F(WineEngine, TexturedFrameReachesBackBufferAndScreen) {
     Start(0);
     testsupport::WriteBitmap("wine_red.bmp", 64, 64, 0xFF0000);
-    testsupport::ObjectSpec grid = testsupport::Grid(8, -10.0f, 10.0f, -10.0f, 10.0f);
+    testsupport::ObjectDesc grid = testsupport::Grid(8, -10.0f, 10.0f, -10.0f, 10.0f);
     grid.textureName = "wine_red.bmp";
     grid.material.diffuse = {1, 1, 1, 1};
     grid.material.ambient = {1, 1, 1, 1};

@@ -57,10 +57,10 @@ struct SceneFixture : ::testing::Test {
         settings.LightRed = 255;
         strcpy(settings.Bitmap, "scene_ok.bmp");
         // An object twice as long in z as in x, with a second one after it.
-        testsupport::ObjectSpec first = testsupport::Grid(2, -1.0f, 1.0f, -2.0f, 2.0f);
+        testsupport::ObjectDesc first = testsupport::Grid(2, -1.0f, 1.0f, -2.0f, 2.0f);
         first.material.diffuse.a = 0.25f;
         first.material.power = 7.0f;
-        testsupport::ObjectSpec second = testsupport::Grid(1, 5.0f, 6.0f, 5.0f, 6.0f);
+        testsupport::ObjectDesc second = testsupport::Grid(1, 5.0f, 6.0f, 5.0f, 6.0f);
         second.vertices[0].tu = 0.75f;
         ASSERT_TRUE(testsupport::LoadModel(&model, {first, second}));
     }

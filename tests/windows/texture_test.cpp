@@ -90,9 +90,9 @@ struct ModelTextureFixture : TextureFixture {
     }
     void TearDown() override { FreeModelData(&model); }
     void Load(std::vector<std::string> names) {
-        std::vector<testsupport::ObjectSpec> objects;
+        std::vector<testsupport::ObjectDesc> objects;
         for (auto& n : names) {
-            testsupport::ObjectSpec o = testsupport::Grid(1, 0, 1, 0, 1);
+            testsupport::ObjectDesc o = testsupport::Grid(1, 0, 1, 0, 1);
             o.textureName = n;
             objects.push_back(o);
         }

@@ -15,7 +15,7 @@
 
 namespace testsupport {
 
-struct ObjectSpec {
+struct ObjectDesc {
     int32_t vertsPerPolygon = 3;
     int32_t polygonCount = 1;
     std::string textureName;
@@ -32,14 +32,14 @@ inline std::string TempDir() {
 
 // A whole model file: header, then the records in order, the ending record,
 // then each object's vertices.
-inline std::vector<unsigned char> ModelFile(const std::vector<ObjectSpec>& objects) {
+inline std::vector<unsigned char> ModelFile(const std::vector<ObjectDesc>& objects) {
     std::vector<unsigned char> file(ModelHeaderSize, 0);
     memcpy(file.data(), "CONVLWO", 7);
     size_t records = (objects.size() + 1) * sizeof(ModelObject);
     size_t vertexAt = records;
     std::vector<unsigned char> body(records, 0);
     for (size_t i = 0; i < objects.size(); ++i) {
-        const ObjectSpec& o = objects[i];
+        const ObjectDesc& o = objects[i];
         ModelObject r;
         memset(&r, 0, sizeof r);
         r.vertsPerPolygon = o.vertsPerPolygon;
@@ -70,7 +70,7 @@ inline void WriteBytes(const std::string& path, const std::vector<unsigned char>
 }
 
 // Loads the objects as a model whose directory is the temporary directory.
-inline bool LoadModel(ModelData* model, const std::vector<ObjectSpec>& objects,
+inline bool LoadModel(ModelData* model, const std::vector<ObjectDesc>& objects,
                       const char* fileName = "engine_test.dat") {
     std::string path = TempDir() + fileName;
     WriteBytes(path, ModelFile(objects));
@@ -79,8 +79,8 @@ inline bool LoadModel(ModelData* model, const std::vector<ObjectSpec>& objects,
 }
 
 // A flat grid in the x-z plane, as triangles, n x n cells over [x0,x1] x [z0,z1].
-inline ObjectSpec Grid(int n, float x0, float x1, float z0, float z1) {
-    ObjectSpec o;
+inline ObjectDesc Grid(int n, float x0, float x1, float z0, float z1) {
+    ObjectDesc o;
     o.vertsPerPolygon = 3;
     o.polygonCount = 2 * n * n;
     auto v = [&](int i, int j) {
