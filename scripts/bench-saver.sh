@@ -31,7 +31,9 @@ saver_run() {   # speed display -> "fps cpu"
   printf '[morvella.scr]\r\nSpeed=%s\r\nDisplay=%s\r\nAnimation=2\r\n' "$1" "$2" >"$windir/morvella.ini"
   rm -f "$stats"
   MORVELLA_STATS="$(winepath -w "$stats")" timeout -k 2 "$seconds" wine "$work/morvella.scr" /s >/dev/null 2>&1
-  wineserver -w 2>/dev/null
+  # The session's wineserver is persistent: waiting for it (-w) would never
+  # end. The saver itself is gone once timeout has ended it.
+  sleep 1
   sed -n 's/.*fps=\([0-9.]*\) cpu_ms_per_frame=\([0-9.]*\).*/\1 \2/p' "$stats" 2>/dev/null
 }
 
