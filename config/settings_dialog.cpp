@@ -4,7 +4,6 @@
 #include "engine/render_engine.h"
 #include "framework/modes.h"
 #include "resources/dialog_ids.h"
-#include "resources/resource.h"
 #include "saver/paths.h"
 #include "saver/saver_proc.h"
 #include "saver/saver_state.h"
@@ -59,23 +58,12 @@ const RadioSetting kAnimationSetting = { "Animation", kAnimationButtons, 6 };
 
 const int kBitmapChars = 256;  // 255 characters and the terminator
 
-struct ProfileNames {
-    char section[40];
-    char file[13];
-};
-
-void LoadProfileNames(ProfileNames& names)
-{
-    LoadStringA(ModuleInstance, IDS_INI_SECTION, names.section, sizeof names.section);
-    LoadStringA(ModuleInstance, IDS_INI_FILE_NAME, names.file, sizeof names.file);
-}
-
-int ReadInt(const ProfileNames& names, const char* key, int fallback)
+int ReadInt(const SettingsFileNames& names, const char* key, int fallback)
 {
     return static_cast<int>(GetPrivateProfileIntA(names.section, key, fallback, names.file));
 }
 
-bool WriteInt(const ProfileNames& names, const char* key, int value)
+bool WriteInt(const SettingsFileNames& names, const char* key, int value)
 {
     char text[kBitmapChars];
     wsprintfA(text, "%ld", static_cast<long>(value));
@@ -120,8 +108,8 @@ int CheckedRadio(HWND dialog, const RadioSetting& radio)
 
 void LoadControls(HWND dialog)
 {
-    ProfileNames names;
-    LoadProfileNames(names);
+    SettingsFileNames names;
+    LoadSettingsFileNames(names);
 
     for (const ScrollSetting& s : kScrollSettings) {
         HWND bar = GetDlgItem(dialog, s.id);
@@ -161,7 +149,7 @@ void ResetControls(HWND dialog)
 }
 
 // Writes every key, stopping at the first write the system refuses.
-bool SaveControls(HWND dialog, const ProfileNames& names)
+bool SaveControls(HWND dialog, const SettingsFileNames& names)
 {
     for (const ScrollSetting& s : kScrollSettings) {
         if (!WriteInt(names, s.key, BarPosition(dialog, s.id)))
@@ -191,7 +179,7 @@ void AppendWide(WCHAR* text, int& length, int size, const WCHAR* part)
 // Without this the user's choices would vanish with a dialog that closed as
 // if all were well. Built by hand: of the wide text functions, Windows 9x
 // has MessageBoxW and the code-page conversions but no wsprintfW.
-void ReportSaveFailure(HWND dialog, const ProfileNames& names)
+void ReportSaveFailure(HWND dialog, const SettingsFileNames& names)
 {
     WCHAR file[sizeof names.file];
     if (!MultiByteToWideChar(CP_ACP, 0, names.file, -1, file, sizeof names.file))
@@ -325,8 +313,8 @@ extern "C" INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK: {
-            ProfileNames names;
-            LoadProfileNames(names);
+            SettingsFileNames names;
+            LoadSettingsFileNames(names);
             if (!SaveControls(dialog, names)) {
                 ReportSaveFailure(dialog, names);
                 return TRUE;

@@ -4,11 +4,6 @@
 #include "framework/command_line.h"
 #include "framework/modes.h"
 
-static const char* StepCharA(const char* at)
-{
-    return CharNextA(at);
-}
-
 // The GUI entry ignores its arguments: the raw command line is read and
 // prepared here, so a quoted program name with blanks is skipped whole.
 // The process ends through the runtime's exit, which tears the model and

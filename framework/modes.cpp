@@ -10,6 +10,11 @@
 HINSTANCE ModuleInstance;
 BOOL IsWindows9x;
 
+const char* StepCharA(const char* at)
+{
+    return CharNextA(at);
+}
+
 BOOL SettingsDialogHook(HINSTANCE)
 {
     return TRUE;

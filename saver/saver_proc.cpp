@@ -6,6 +6,7 @@
 #include "saver/error_page_text.h"
 #include "saver/paths.h"
 #include "saver/saver_state.h"
+#include "framework/modes.h"
 #include "framework/saver_window.h"
 #include "anim/frame.h"
 #include "assets/model_data.h"
@@ -26,11 +27,6 @@ static UINT_PTR AnimationTimer;
 // The preview in Display Properties is a small child window: the animation
 // is only started in a window at least this wide.
 static const LONG kMinimumAnimationWidth = 640;
-
-static const char* StepCharA(const char* at)
-{
-    return CharNextA(at);
-}
 
 void FindSaverDirectory()
 {

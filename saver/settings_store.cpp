@@ -4,14 +4,20 @@
 #include "framework/modes.h"
 #include "resources/resource.h"
 
+void LoadSettingsFileNames(SettingsFileNames& names)
+{
+    LoadStringA(ModuleInstance, IDS_INI_SECTION, names.section, sizeof names.section);
+    LoadStringA(ModuleInstance, IDS_INI_FILE_NAME, names.file, sizeof names.file);
+}
+
 int LoadSettings(SaverSettings& s)
 {
     // A bare file name: the profile functions keep it in the Windows
     // directory, shared by every copy of the saver and by its dialog.
-    char section[40];
-    char file[13];
-    LoadStringA(ModuleInstance, IDS_INI_SECTION, section, sizeof section);
-    LoadStringA(ModuleInstance, IDS_INI_FILE_NAME, file, sizeof file);
+    SettingsFileNames names;
+    LoadSettingsFileNames(names);
+    const char* section = names.section;
+    const char* file = names.file;
 
     s.Speed = GetPrivateProfileIntA(section, "Speed", kDefaultSpeed, file);
     s.Red = GetPrivateProfileIntA(section, "Red", kDefaultColour, file);
