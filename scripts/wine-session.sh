@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # A private Wine session for the tests: its own Xvfb display on a free
-# display number, its own 32-bit prefix and a persistent wineserver.
+# display number, its own prefix and a persistent wineserver. The prefix is
+# MORVELLA_WINEARCH's kind when set at the start (win32 or win64), otherwise
+# the kind this machine can run (scripts/wine-arch.sh); `env` names the Wine
+# loader to use as MORVELLA_WINE.
 #   wine-session.sh start DIR   start (idempotent) and print the display
 #   wine-session.sh stop DIR    stop everything the session started
 #   wine-session.sh env DIR     print the environment as shell assignments
@@ -13,8 +16,17 @@ here=$(cd "$(dirname "$0")" && pwd)
 prefix="$dir/prefix"
 
 session_env() {
+  local arch
+  arch=$(cat "$dir/arch" 2>/dev/null || echo win32)
   echo "export WINEPREFIX='$prefix'"
-  echo "export WINEARCH=win32"
+  echo "export WINEARCH=$arch"
+  if [ "$arch" = win64 ]; then
+    # Debian's wine command starts the 32-bit loader whenever it is
+    # installed, even where it cannot run: the 64-bit one is named.
+    echo "export WINELOADER=/usr/lib/wine/wine64 MORVELLA_WINE=/usr/lib/wine/wine64"
+  else
+    echo "export MORVELLA_WINE=wine"
+  fi
   echo "export DISPLAY=':$(cat "$dir/display")'"
   echo "export WINEDEBUG=-all"
   # No Mono/Gecko installers; a crash must not start the debugger, which
@@ -52,11 +64,11 @@ start_xvfb() {
 make_prefix() {
   [ -f "$prefix/system.reg" ] && return 0
   rm -rf "$prefix"
-  timeout 120 wineboot -i >"$dir/wineboot.log" 2>&1 || { echo "wine-session: wineboot failed" >&2; return 1; }
+  timeout 120 "$MORVELLA_WINE" wineboot -i >"$dir/wineboot.log" 2>&1 || { echo "wine-session: wineboot failed" >&2; return 1; }
   # Japanese font names reach the IPA fonts only through replacements; the
   # Windows 98 copy of the saver runs under its own name.
   iconv -f UTF-8 -t UTF-16LE "$here/wine-prefix.reg" | { printf '\xff\xfe'; cat; } >"$dir/prefix.reg"
-  timeout 60 wine regedit /S "$(winepath -w "$dir/prefix.reg" 2>/dev/null)" >/dev/null 2>&1
+  timeout 60 "$MORVELLA_WINE" regedit /S "$("$MORVELLA_WINE" winepath -w "$dir/prefix.reg" 2>/dev/null)" >/dev/null 2>&1
 }
 
 case "$cmd" in
@@ -64,6 +76,7 @@ case "$cmd" in
     exec 9>"$dir/lock"
     flock 9
     if ! alive; then
+      echo "${MORVELLA_WINEARCH:-$("$here/wine-arch.sh")}" >"$dir/arch"
       start_xvfb || exit 1
       eval "$(session_env)"
       # The persistent server and the services Wine starts outlive this
@@ -72,7 +85,7 @@ case "$cmd" in
       wineserver -p </dev/null >/dev/null 2>&1 9>&-
       make_prefix </dev/null >/dev/null 2>&1 9>&- || { echo "wine-session: prefix set-up failed" >&2; exit 1; }
       # Warm up: the first process of a wineserver pays its start-up cost.
-      timeout 60 wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-
+      timeout 60 "$MORVELLA_WINE" cmd /c exit </dev/null >/dev/null 2>&1 9>&-
     fi
     cat "$dir/display"
     ;;
