@@ -2,13 +2,18 @@
 // Exit codes: 0 written, 1 the input could not be converted or the output
 // not written (nothing was replaced), 2 wrong usage.
 #include "tools/convert/convert.h"
+#include "tools/convert/guard.h"
 #include "tools/convert/import.h"
+#include "tools/convert/model_file.h"
 #include "tools/convert/options.h"
 
 #include <cstdio>
 #include <string>
 
 namespace {
+
+// No model of any sensible size takes this long; a damaged one may loop.
+const unsigned kTimeLimitSeconds = 600;
 
 // Beyond this many triangles a software-rendered frame takes over 50 ms.
 const size_t kWarnTriangles = 40000;
@@ -77,6 +82,22 @@ void PrintSummary(const ConvertOptions& options, const ConvertReport& r)
                SimplifierAvailable() ? " --max-triangles 20000 would simplify it" : "");
 }
 
+int Convert(const ConvertOptions& options)
+{
+    const ConvertReport report = ConvertModel(options);
+    if (!report.ok) {
+        std::string reason = report.error;
+        for (char& c : reason)
+            if (c == '\n' || c == '\r')
+                c = ' ';
+        fprintf(stderr, "morvella-convert: %s: %s\n",
+                (report.outputAtFault ? options.output : options.input).c_str(), reason.c_str());
+        return 1;
+    }
+    PrintSummary(options, report);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -95,16 +116,6 @@ int main(int argc, char** argv)
         fprintf(stderr, "morvella-convert: --max-triangles is not available in this build\n");
         return 2;
     }
-    const ConvertReport report = ConvertModel(options);
-    if (!report.ok) {
-        std::string reason = report.error;
-        for (char& c : reason)
-            if (c == '\n' || c == '\r')
-                c = ' ';
-        fprintf(stderr, "morvella-convert: %s: %s\n",
-                (report.outputAtFault ? options.output : options.input).c_str(), reason.c_str());
-        return 1;
-    }
-    PrintSummary(options, report);
-    return 0;
+    return RunGuarded([&] { return Convert(options); }, options.input, PartialOutputPath(options.output),
+                      kTimeLimitSeconds);
 }

@@ -111,6 +111,11 @@ bool CheckModelFile(const std::vector<unsigned char>& file, const std::vector<Pl
     return true;
 }
 
+std::string PartialOutputPath(const std::string& path)
+{
+    return path + ".partial";
+}
+
 bool WriteModelFile(const std::string& path, const std::vector<unsigned char>& file,
                     const std::vector<PlannedObject>& objects, std::string* error)
 {
@@ -120,7 +125,7 @@ bool WriteModelFile(const std::string& path, const std::vector<unsigned char>& f
         *error = "cannot be written: it is a folder";
         return false;
     }
-    const std::string temporary = path + ".partial";
+    const std::string temporary = PartialOutputPath(path);
     FILE* out = fopen(temporary.c_str(), "wb");
     if (!out) {
         *error = std::string("cannot be written: ") + strerror(errno);

@@ -20,6 +20,9 @@ bool BuildModelFile(const std::vector<PlannedObject>& objects, const std::string
 bool CheckModelFile(const std::vector<unsigned char>& file, const std::vector<PlannedObject>& objects,
                     std::string* error);
 
+// The temporary name the file has while it is written and checked.
+std::string PartialOutputPath(const std::string& path);
+
 // Writes the file beside path under a temporary name, loads it back with the
 // saver's loader, and only then renames it over path: path is either left
 // as it was or replaced whole.
