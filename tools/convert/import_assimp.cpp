@@ -137,6 +137,8 @@ ImportResult ImportModel(const std::string& path, Scene* scene)
             return result;
         }
         result.error = importer.GetErrorString();
+        if (result.error.find("bad_alloc") != std::string::npos)
+            result.error = "reading it needs more memory than a conversion may take; the file is damaged or too large";
         if (result.error.empty())
             result.error = "the file could not be read";
         return result;
