@@ -196,6 +196,40 @@ TEST(Handmade, NonFiniteAndDegenerateDataIsDroppedOrRefused)
     }
 }
 
+// Simplifying a flat sheet keeps its outline: its corners and edges stay
+// where they were, and so does its area.
+TEST(Handmade, SimplificationKeepsTheOutline)
+{
+    const std::string dir = ScratchDir("simplify");
+    std::string obj;
+    const int n = 40;
+    for (int j = 0; j <= n; ++j)
+        for (int i = 0; i <= n; ++i)
+            obj += "v " + std::to_string(i) + " 0 " + std::to_string(-j) + "\n";
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) {
+            const int a = j * (n + 1) + i + 1, b = a + 1, c = a + n + 1, d = c + 1;
+            obj += "f " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c) + "\n";
+            obj += "f " + std::to_string(b) + " " + std::to_string(d) + " " + std::to_string(c) + "\n";
+        }
+    WriteText(dir + "/sheet.obj", obj);
+    const ConvertReport report = Convert(dir + "/sheet.obj", dir + "/out.dat", {"--max-triangles", "200"});
+    ASSERT_TRUE(report.ok) << report.error;
+    EXPECT_LE(report.triangles, 200u);
+    Loaded loaded;
+    ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+    double area = 0;
+    const ModelObjectRef& ref = loaded.model.objects[0];
+    for (int32_t t = 0; t < ref.polygonCount; ++t)
+        area += FrontY(loaded.model, 0, t) / 2;
+    EXPECT_NEAR(24.0 * 24.0, area, 1e-2);
+    const Box box = Bounds(loaded.model);
+    EXPECT_NEAR(-12, box.lo[0], 1e-4);
+    EXPECT_NEAR(12, box.hi[0], 1e-4);
+    EXPECT_NEAR(-12, box.lo[2], 1e-4);
+    EXPECT_NEAR(12, box.hi[2], 1e-4);
+}
+
 void WriteBitmap(const std::string& path, int width, int height)
 {
     const int stride = (width * 3 + 3) / 4 * 4;

@@ -19,19 +19,21 @@ struct Sample {
     const char* options;   // "" or one option and its value
     size_t minimumObjects;
     bool split;            // large enough to need several draw calls
+    size_t maxTriangles;   // 0: every triangle kept
 };
 
 void PrintTo(const Sample& s, std::ostream* os) { *os << s.file; }
 
 const Sample kSamples[] = {
-    {"OBJ/spider.obj", "", 19, false},                 // several materials
-    {"LWO/LWO2/hierarchy.lwo", "", 4, false},          // layers with pivots
-    {"3DS/fels.3ds", "--up=z", 1, false},
-    {"PLY/Wuson.ply", "", 1, false},
-    {"STL/Spider_binary.stl", "--up=z", 1, false},
-    {"glTF2/BoxTextured-glTF/BoxTextured.gltf", "", 1, false},
-    {"Collada/duck.dae", "", 1, false},
-    {"glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb", "", 30, true},
+    {"OBJ/spider.obj", "", 19, false, 0},                 // several materials
+    {"LWO/LWO2/hierarchy.lwo", "", 4, false, 0},          // layers with pivots
+    {"3DS/fels.3ds", "--up=z", 1, false, 0},
+    {"PLY/Wuson.ply", "", 1, false, 0},
+    {"STL/Spider_binary.stl", "--up=z", 1, false, 0},
+    {"glTF2/BoxTextured-glTF/BoxTextured.gltf", "", 1, false, 0},
+    {"Collada/duck.dae", "", 1, false, 0},
+    {"glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb", "", 30, true, 0},
+    {"glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb", "--max-triangles=20000", 30, false, 20000},
 };
 
 double Area(const ModelObjectRef& ref)
@@ -114,6 +116,9 @@ TEST_P(TestModels, ConvertToWhatTheSaverReliesOn)
         }
     }
     EXPECT_EQ(report.triangles, triangles);
+    if (s.maxTriangles) {
+        EXPECT_LE(triangles, s.maxTriangles);
+    }
     EXPECT_EQ(0u, badNormals);
     EXPECT_EQ(0u, backwards);
     // The first object comes from the part with the largest surface.
@@ -123,7 +128,7 @@ TEST_P(TestModels, ConvertToWhatTheSaverReliesOn)
 std::string SampleName(const ::testing::TestParamInfo<Sample>& info)
 {
     std::string name = info.param.file;
-    name = name.substr(name.find_last_of('/') + 1);
+    name = name.substr(name.find_last_of('/') + 1) + info.param.options;
     for (char& c : name)
         if (!isalnum((unsigned char)c))
             c = '_';

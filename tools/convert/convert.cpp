@@ -49,7 +49,8 @@ bool Run(const ConvertOptions& options, ConvertReport* report)
     DropEmptyParts(&scene);
     if (scene.parts.empty())
         return Fail(report, "every triangle has a NaN or infinite coordinate");
-    if (!PlaceScene(&scene, options.placement, &report->place))
+    ToSaverAxes(&scene, options.placement.up, &report->place);
+    if (!FitScene(&scene, options.placement.size, &report->place))
         return Fail(report, "the object has no size: every point is in one place");
     DropDegenerate(&scene, &report->clean);
     DropEmptyParts(&scene);
@@ -63,6 +64,9 @@ bool Run(const ConvertOptions& options, ConvertReport* report)
         DropDegenerate(&scene, &after);
         DropEmptyParts(&scene);
         report->simplify.after = CountTriangles(scene);
+        // A simplified outline may lie a little inside the old one.
+        if (scene.parts.empty() || !FitScene(&scene, options.placement.size, &report->place))
+            return Fail(report, "nothing is left after simplification");
     }
     report->generatedNormals = MakeNormals(&scene, options.flat);
 

@@ -54,7 +54,7 @@ void PrintSummary(const ConvertOptions& options, const ConvertReport& r)
         printf("  turned %zu triangle(s) to face the way their normals do and %zu inside-out part(s)\n",
                r.orient.trianglesTurned, r.orient.partsTurned);
     if (r.simplified)
-        printf("  simplified %s -> %s triangles, surface moved by at most %.2g%% of its size%s\n",
+        printf("  simplified %s -> %s triangles, surfaces moved by at most %.2g%% of their part's size%s\n",
                Thousands(r.simplify.before).c_str(), Thousands(r.simplify.after).c_str(), r.simplify.error * 100,
                r.simplify.outlineKept ? "" : "; the outline could not be kept everywhere");
     if (r.generatedNormals)

@@ -30,9 +30,14 @@ struct PlaceReport {
     double scale = 0;
 };
 
-// Moves every corner into the saver's coordinates and rounds positions to
-// the single precision the file stores. False when the object has no extent
-// (every corner at one point).
-bool PlaceScene(Scene* scene, const Placement& placement, PlaceReport* report);
+// Turns the file's axes into the saver's, with the winding that keeps each
+// front in front.
+void ToSaverAxes(Scene* scene, UpAxis up, PlaceReport* report);
+
+// Scales and moves the object to its place and rounds positions to the
+// single precision the file stores; run again after anything that may
+// shrink the object. False when the object has no extent (every corner at
+// one point).
+bool FitScene(Scene* scene, double size, PlaceReport* report);
 
 #endif
