@@ -161,6 +161,36 @@ TEST(Handmade, ClosedObjectsFaceOutWhateverTheFileWinding)
     }
 }
 
+// Made normals follow the surface: one per triangle with --flat (stored as
+// flat shading), and smooth ones that still keep a box's edges sharp.
+TEST(Handmade, MadeNormalsAreFlatWhereAskedAndKeepSharpEdges)
+{
+    const std::string dir = ScratchDir("normals");
+    WriteText(dir + "/cube.obj", Cube(false, false));
+    for (bool flat : {false, true}) {
+        SCOPED_TRACE(flat ? "flat" : "smooth");
+        const ConvertReport report =
+            Convert(dir + "/cube.obj", dir + "/out.dat", flat ? std::vector<std::string>{"--flat"} : std::vector<std::string>{});
+        ASSERT_TRUE(report.ok) << report.error;
+        Loaded loaded;
+        ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+        const ModelObjectRef& ref = loaded.model.objects[0];
+        EXPECT_EQ(flat ? 1u : 2u, ref.record->shadeMode);
+        for (int32_t t = 0; t < ref.polygonCount; ++t) {
+            const ModelVertex* v = ref.vertices + 3 * t;
+            const double ux = v[1].x - v[0].x, uy = v[1].y - v[0].y, uz = v[1].z - v[0].z;
+            const double wx = v[2].x - v[0].x, wy = v[2].y - v[0].y, wz = v[2].z - v[0].z;
+            double n[3] = {uy * wz - uz * wy, uz * wx - ux * wz, ux * wy - uy * wx};
+            const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+            for (int k = 0; k < 3; ++k) {
+                EXPECT_NEAR(n[0] / length, v[k].nx, 1e-6);
+                EXPECT_NEAR(n[1] / length, v[k].ny, 1e-6);
+                EXPECT_NEAR(n[2] / length, v[k].nz, 1e-6);
+            }
+        }
+    }
+}
+
 // Bad data goes and is counted; what is left is a valid file. Data with
 // nothing left, or no extent, is refused and nothing is written.
 TEST(Handmade, NonFiniteAndDegenerateDataIsDroppedOrRefused)
