@@ -62,7 +62,8 @@ bool BuildModelFile(const std::vector<PlannedObject>& objects, const std::string
     memcpy(out, "CONVLWO", ModelMagicSize);
     // The rest of the header is free text: what the file was made from,
     // cut to fit and ended like a text file.
-    const std::string text = "\r\n" + description.substr(0, ModelHeaderSize - ModelMagicSize - 4) + "\r\n\x1a";
+    // Two line ends and the end-of-text mark take 5 of the 133 bytes.
+    const std::string text = "\r\n" + description.substr(0, ModelHeaderSize - ModelMagicSize - 5) + "\r\n\x1a";
     memcpy(out + ModelMagicSize, text.data(), text.size());
 
     unsigned char* bodyStart = out + ModelHeaderSize;
