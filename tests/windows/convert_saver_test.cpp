@@ -237,16 +237,19 @@ TEST_F(ConvertedInSaver, AClosedObjectShowsInEveryAnimation)
     for (int animation = 1; animation <= 5; ++animation) {
         SCOPED_TRACE(testing::Message() << "Animation " << animation);
         WriteIni("Animation", std::to_string(animation).c_str());
-        const std::vector<Screen> screens = Run(6, 500);
+        // The orbiting camera's heading turns on its own: the sphere is in
+        // view for about 100 of every 210 ticks, the first time from tick
+        // 55 on. Five seconds of captures see it whatever Wine's timer rate.
+        const int shots = animation == 3 ? 10 : 4;
+        const std::vector<Screen> screens = Run(shots, 500);
         int shown = 0;
         for (const Screen& s : screens)
             shown += Reddish(s) > 2000;
-        // The orbiting camera's heading turns on its own: a compact object
-        // is in view part of the time.
-        if (animation == 3)
+        if (animation == 3) {
             EXPECT_GE(shown, 1);
-        else
-            EXPECT_EQ(6, shown);
+        } else {
+            EXPECT_EQ(shots, shown);
+        }
     }
 }
 
