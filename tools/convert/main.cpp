@@ -50,9 +50,11 @@ void PrintSummary(const ConvertOptions& options, const ConvertReport& r)
     if (r.clean.badNormals || r.clean.badUV)
         printf("  replaced %zu NaN or infinite normals and %zu texture coordinates\n", r.clean.badNormals,
                r.clean.badUV);
-    if (r.orient.trianglesTurned || r.orient.partsTurned)
-        printf("  turned %zu triangle(s) to face the way their normals do and %zu inside-out part(s)\n",
-               r.orient.trianglesTurned, r.orient.partsTurned);
+    if (r.orient.trianglesTurned)
+        printf("  turned %s triangle(s) over to face the way the file's normals say\n",
+               Thousands(r.orient.trianglesTurned).c_str());
+    if (r.orient.partsTurned)
+        printf("  turned %zu closed part(s) that were wound inside out\n", r.orient.partsTurned);
     if (r.simplified)
         printf("  simplified %s -> %s triangles, surfaces moved by at most %.2g%% of their part's size%s\n",
                Thousands(r.simplify.before).c_str(), Thousands(r.simplify.after).c_str(), r.simplify.error * 100,
@@ -105,11 +107,11 @@ int main(int argc, char** argv)
     ConvertOptions options;
     std::string error;
     if (!ParseOptions(argc, argv, &options, &error)) {
-        fprintf(stderr, "morvella-convert: %s\n%s", error.c_str(), UsageText(ImportFormats()).c_str());
+        fprintf(stderr, "morvella-convert: %s\n%s", error.c_str(), UsageText(ImportFormats(), SimplifierAvailable()).c_str());
         return 2;
     }
     if (options.help) {
-        printf("%s", UsageText(ImportFormats()).c_str());
+        printf("%s", UsageText(ImportFormats(), SimplifierAvailable()).c_str());
         return 0;
     }
     if (options.maxTriangles > 0 && !SimplifierAvailable()) {
