@@ -270,6 +270,39 @@ TEST(Handmade, SimplificationKeepsTheOutline)
     EXPECT_NEAR(12, box.hi[2], 1e-4);
 }
 
+// A part too large for one draw is split into pieces of at most 65,535
+// vertices; only the first object names a bitmap (the saver's own), so the
+// other pieces cannot make the saver's start-up fail.
+TEST(Handmade, ALargePartIsSplitAndOnlyTheFirstObjectNamesABitmap)
+{
+    const std::string dir = ScratchDir("split");
+    std::string obj = "vn 0 1 0\n";
+    const int n = 150;   // 45,000 triangles: three pieces
+    for (int j = 0; j <= n; ++j)
+        for (int i = 0; i <= n; ++i)
+            obj += "v " + std::to_string(i) + " 0 " + std::to_string(-j) + "\n";
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) {
+            const int a = j * (n + 1) + i + 1, b = a + 1, c = a + n + 1, d = c + 1;
+            obj += "f " + std::to_string(a) + "//1 " + std::to_string(b) + "//1 " + std::to_string(c) + "//1\n";
+            obj += "f " + std::to_string(b) + "//1 " + std::to_string(d) + "//1 " + std::to_string(c) + "//1\n";
+        }
+    WriteText(dir + "/grid.obj", obj);
+    const ConvertReport report = Convert(dir + "/grid.obj", dir + "/out.dat");
+    ASSERT_TRUE(report.ok) << report.error;
+    Loaded loaded;
+    ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+    ASSERT_EQ(3, loaded.model.objectCount);
+    int32_t triangles = 0;
+    for (int32_t i = 0; i < 3; ++i) {
+        const ModelObjectRef& ref = loaded.model.objects[i];
+        EXPECT_LE(ref.vertexCount, 65535);
+        EXPECT_EQ(i == 0, ModelTextureNameLength(ref.record) > 0) << i;
+        triangles += ref.polygonCount;
+    }
+    EXPECT_EQ(2 * n * n, triangles);
+}
+
 void WriteBitmap(const std::string& path, int width, int height)
 {
     const int stride = (width * 3 + 3) / 4 * 4;

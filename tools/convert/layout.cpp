@@ -140,7 +140,10 @@ std::vector<PlannedObject> LayOutObjects(Scene* scene, bool flat, const std::str
             object.piece = piece + 1;
             object.pieces = pieces;
             object.material = Material(part);
-            object.textureName = texture;
+            // The saver names its bitmap for the first object alone; the
+            // other pieces of the first part are left untextured rather
+            // than name a bitmap that may not be there.
+            object.textureName = rank == 0 && piece > 0 ? std::string() : texture;
             object.shadeMode = flat ? kShadeFlat : kShadeGouraud;
             const size_t from = (size_t)piece * kMaxObjectTriangles;
             const size_t to = std::min(triangles, from + kMaxObjectTriangles);
