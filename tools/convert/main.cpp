@@ -106,12 +106,13 @@ int main(int argc, char** argv)
 {
     ConvertOptions options;
     std::string error;
+    const std::string usage = UsageText(ImportFormats(), SimplifierAvailable());
     if (!ParseOptions(argc, argv, &options, &error)) {
-        fprintf(stderr, "morvella-convert: %s\n%s", error.c_str(), UsageText(ImportFormats(), SimplifierAvailable()).c_str());
+        fprintf(stderr, "morvella-convert: %s\n%s", error.c_str(), usage.c_str());
         return 2;
     }
     if (options.help) {
-        printf("%s", UsageText(ImportFormats(), SimplifierAvailable()).c_str());
+        printf("%s", usage.c_str());
         return 0;
     }
     if (options.maxTriangles > 0 && !SimplifierAvailable()) {
