@@ -2,7 +2,10 @@
 
 #include "tools/convert/options.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 
@@ -10,7 +13,13 @@ namespace convert_test {
 
 std::string ScratchDir(const std::string& name)
 {
-    const std::filesystem::path dir = std::filesystem::path(MORVELLA_CONVERT_SCRATCH) / name;
+    // One folder per test: ctest runs tests side by side.
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string owner = test ? std::string(test->test_suite_name()) + "." + test->name() : "none";
+    for (char& c : owner)
+        if (!isalnum((unsigned char)c) && c != '.')
+            c = '_';
+    const std::filesystem::path dir = std::filesystem::path(MORVELLA_CONVERT_SCRATCH) / owner / name;
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();

@@ -11,7 +11,7 @@
 
 namespace convert_test {
 
-// A fresh folder for one test under the build tree.
+// A fresh folder under the build tree, inside one of the running test's own.
 std::string ScratchDir(const std::string& name);
 void WriteText(const std::string& path, const std::string& text);
 
