@@ -10,6 +10,7 @@ packages=(
   wine wine32 wine64 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
   xvfb xauth x11-utils xdotool imagemagick
   locales fonts-ipafont-gothic
+  libassimp-dev libmeshoptimizer-dev libtinyobjloader-dev assimp-testmodels
 )
 
 SUDO=""
