@@ -96,39 +96,6 @@ std::string GridObj(int squares)
     return obj;
 }
 
-struct Screen {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;   // 0xRRGGBB, top-down
-};
-
-Screen Capture()
-{
-    Screen s;
-    HDC screen = GetDC(nullptr);
-    s.width = GetDeviceCaps(screen, HORZRES);
-    s.height = GetDeviceCaps(screen, VERTRES);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = s.width;
-    info.bmiHeader.biHeight = -s.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, s.width, s.height, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    s.pixels.assign((uint32_t*)bits, (uint32_t*)bits + (size_t)s.width * s.height);
-    for (auto& p : s.pixels)
-        p &= 0xFFFFFF;
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    DeleteObject(dib);
-    ReleaseDC(nullptr, screen);
-    return s;
-}
-
 // Pixels of the centred 640 x 480 picture, in columns [from, to) of it,
 // where one channel (16 red, 8 green) clearly outweighs the other two: the
 // object's colour. The error page is white on black and has none.
@@ -168,13 +135,19 @@ struct ConvertedInSaver : ::testing::Test {
     void TearDown() override { RemoveIni(); }
 
     // Runs the saver from the folder and captures the screen `shots` times,
-    // `gapMs` apart, after the first second.
+    // `gapMs` apart, from its first picture on (a loaded machine may take a
+    // few seconds to set up the device; the window is black until then).
     std::vector<Screen> Run(int shots, DWORD gapMs)
     {
         std::vector<Screen> screens;
         EXPECT_TRUE(StartSaver(saver, "/s", folder + "\\morvella.scr"));
         EXPECT_NE(nullptr, WaitForSaverWindow(saver.pid()));
-        Pump(1000);
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 15000;) {
+            Pump(250);
+            const Screen s = Capture();
+            if (std::any_of(s.pixels.begin(), s.pixels.end(), [](uint32_t p) { return p != 0; }))
+                break;
+        }
         for (int i = 0; i < shots; ++i) {
             if (i)
                 Pump(gapMs);

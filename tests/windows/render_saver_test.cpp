@@ -11,38 +11,6 @@
 
 namespace {
 
-struct Screen {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;   // 0xRRGGBB, top-down
-    uint32_t at(int x, int y) const { return pixels[(size_t)y * width + x]; }
-};
-
-Screen Capture() {
-    Screen s;
-    HDC screen = GetDC(nullptr);
-    s.width = GetDeviceCaps(screen, HORZRES);
-    s.height = GetDeviceCaps(screen, VERTRES);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = s.width;
-    info.bmiHeader.biHeight = -s.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, s.width, s.height, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    s.pixels.assign((uint32_t*)bits, (uint32_t*)bits + (size_t)s.width * s.height);
-    for (auto& p : s.pixels) p &= 0xFFFFFF;
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    DeleteObject(dib);
-    ReleaseDC(nullptr, screen);
-    return s;
-}
-
 struct Box { int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1; long count = 0; };
 
 Box Drawn(const Screen& s) {

@@ -3,7 +3,9 @@
 // line, finds its windows, sends it input and reads its full exit code.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 std::string DistFile(const char* name);        // a file of the dist folder
 std::string TestDir(const char* name);         // a fresh folder under the test build tree
@@ -40,3 +42,11 @@ void Pump(DWORD ms);
 std::string ScreenSaverRunningValue();
 void SetUsePassword(DWORD value);              // HKCU\Control Panel\Desktop ScreenSaveUsePassword
 void ClearUsePassword();
+
+// The whole screen as the user sees it, 0xRRGGBB per pixel, top-down.
+struct Screen {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t at(int x, int y) const { return pixels[(size_t)y * width + x]; }
+};
+Screen Capture();
