@@ -35,3 +35,6 @@ add_custom_command(TARGET morvella POST_BUILD
 if(EXISTS "${CMAKE_SOURCE_DIR}/tests/windows/CMakeLists.txt")
   add_subdirectory(tests/windows)
 endif()
+if(EXISTS "${CMAKE_SOURCE_DIR}/tests/install/CMakeLists.txt")
+  add_subdirectory(tests/install)
+endif()

@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 scripts/install-deps.sh
-scripts/build.sh >/dev/null
+scripts/build.sh
 
 eval "$(scripts/version.sh)"
 dist="$root/build/dist"

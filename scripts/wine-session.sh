@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # A private Wine session for the tests: its own Xvfb display on a free
-# display number, its own 32-bit prefix and a persistent wineserver.
-#   wine-session.sh start DIR   start (idempotent) and print the display
+# display number, its own prefix (32-bit unless asked otherwise) and a
+# persistent wineserver.
+#   wine-session.sh start DIR [win32|win64]
+#                               start (idempotent) and print the display
 #   wine-session.sh stop DIR    stop everything the session started
 #   wine-session.sh env DIR     print the environment as shell assignments
 # Nothing here uses the developer's desktop or an existing DISPLAY.
@@ -11,10 +13,12 @@ cmd=${1:?usage: wine-session.sh start|stop|env DIR}
 dir=$(mkdir -p "${2:?session directory}" && cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 prefix="$dir/prefix"
+arch=win32
+[ -f "$dir/arch" ] && arch=$(cat "$dir/arch")
 
 session_env() {
   echo "export WINEPREFIX='$prefix'"
-  echo "export WINEARCH=win32"
+  echo "export WINEARCH=$arch"
   echo "export DISPLAY=':$(cat "$dir/display")'"
   echo "export WINEDEBUG=-all"
   # No Mono/Gecko installers; a crash must not start the debugger, which
@@ -64,6 +68,11 @@ case "$cmd" in
     exec 9>"$dir/lock"
     flock 9
     if ! alive; then
+      # The architecture is chosen when the prefix is made and kept with it.
+      if [ -n "${3:-}" ] && [ ! -f "$prefix/system.reg" ]; then
+        case "$3" in win32|win64) arch=$3; echo "$arch" >"$dir/arch" ;;
+          *) echo "wine-session: unknown architecture $3" >&2; exit 2 ;; esac
+      fi
       start_xvfb || exit 1
       eval "$(session_env)"
       # The persistent server and the services Wine starts outlive this
