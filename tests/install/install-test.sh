@@ -37,16 +37,21 @@ installed_files_match() {
   for f in "${files[@]}"; do cmp -s "$dist/$f" "$saverdir/$f" || { echo "  $f differs or is missing"; return 1; }; done
 }
 no_files_left() {
-  local f left=0
-  for f in "${files[@]}"; do
-    for d in "$windir/system32" "$windir/syswow64"; do
-      [ -e "$d/$f" ] && { echo "  $d/$f is left"; left=1; }
-    done
-  done
-  [ -e "$program_dir" ] && { echo "  $program_dir is left"; left=1; }
-  return $left
+  none_in "$windir/system32" && none_in "$windir/syswow64" &&
+    { [ ! -e "$program_dir" ] || { echo "  $program_dir is left"; return 1; }; }
 }
-uninstall_key_gone() { ! wine_run reg query "$uninst" /reg:32 >/dev/null 2>&1 && ! wine_run reg query "$uninst" /reg:64 >/dev/null 2>&1; }
+uninstall_key_gone() {
+  local v
+  for v in "" /reg:32 /reg:64; do
+    wine_run reg query "$uninst" $v >/dev/null 2>&1 && { echo "  $uninst is left ${v:-}"; return 1; }
+  done
+  return 0
+}
+none_in() {  # none of the saver's files lies in FOLDER
+  local f
+  for f in "${files[@]}"; do [ -e "$1/$f" ] && { echo "  $1/$f"; return 1; }; done
+  return 0
+}
 
 install() {
   local rc
@@ -66,7 +71,7 @@ check "the setup program runs silently with /S" install
 check "the saver's files lie in $(basename "$saverdir")" installed_files_match
 check "morvella.ini is untouched" cmp -s "$ini" "$session/ini.before"
 if [ "$arch" = win64 ]; then
-  check "nothing lands in the real System32" bash -c '! ls "$0"/morvella.* >/dev/null 2>&1' "$windir/system32"
+  check "nothing lands in the real System32" none_in "$windir/system32"
 fi
 value=$(reg_value "$desktop" SCRNSAVE.EXE)
 check "SCRNSAVE.EXE names the installed saver ($value)" same_text_ci "$value" "$saverpath"

@@ -57,34 +57,37 @@ coloured_pixels() {
 }
 
 # saver_animates NAME COMMAND...: runs COMMAND (which starts the saver full
-# screen), captures the screen twice, closes the saver with a mouse move as a
-# user would and checks that the pictures show the object moving. The
-# captures are kept as NAME-1.png and NAME-2.png in the session folder.
+# screen), waits up to 20 s for the object to appear, captures the screen
+# twice, closes the saver with a mouse move as a user would and checks that
+# the pictures show the object moving. The captures are kept as NAME-1.png
+# and NAME-2.png in the session folder, COMMAND's output as NAME.log.
 saver_animates() {
   local name=$1; shift
   local first="$session/$name-1.png" second="$session/$name-2.png"
   "$@" </dev/null >"$session/$name.log" 2>&1 &
-  local pid=$!
-  sleep "${SAVER_SETTLE_SECONDS:-4}"
-  import -window root "$first" 2>/dev/null
+  local pid=$! coloured=0 changed=0 ended=
+  sleep 2
+  for _ in $(seq 1 36); do
+    import -window root "$first" 2>/dev/null
+    coloured=$(coloured_pixels "$first" 2>/dev/null || echo 0)
+    [ "${coloured:-0}" -gt 2000 ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.5
+  done
   sleep 0.7
   import -window root "$second" 2>/dev/null
+  changed=$(compare -metric AE "$first" "$second" null: 2>&1 | cut -d' ' -f1)
   xdotool mousemove 10 10 >/dev/null 2>&1; sleep 0.2
   xdotool mousemove 300 300 >/dev/null 2>&1
-  local ended=
   for _ in $(seq 1 100); do
     kill -0 "$pid" 2>/dev/null || { ended=1; break; }
     sleep 0.1
   done
   if [ -z "$ended" ]; then
     echo "  the saver did not end on a mouse move"
-    kill "$pid" 2>/dev/null
     timeout 20 wineserver -k >/dev/null 2>&1
   fi
   wait "$pid" 2>/dev/null
-  local coloured changed
-  coloured=$(coloured_pixels "$first" 2>/dev/null || echo 0)
-  changed=$(compare -metric AE "$first" "$second" null: 2>&1 | cut -d' ' -f1)
-  echo "  $name: $coloured coloured pixels, ${changed:-?} changed"
+  echo "  $name: $coloured coloured pixels, ${changed:-?} changed between two captures"
   [ -n "$ended" ] && [ "${coloured:-0}" -gt 2000 ] && [ "${changed%.*}" -gt 500 ] 2>/dev/null
 }
