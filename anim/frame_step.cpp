@@ -20,6 +20,9 @@ int FrameStep(int animation, int display)
     g_Engine.ClearFrame();
     g_Engine.DrawModel(g_Model);
     int presented = PresentFrame(g_Engine, display);
+    // A lost surface also fails the copy; restored now, the next tick draws.
+    if (!presented)
+        g_Engine.RestoreLostSurfaces();
     FrameStatsEnd();
     return presented;
 }

@@ -3,7 +3,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -142,12 +141,16 @@ bool LoadModelFile(ModelData* model, const char* path)
     FILE* file = fopen(path, "rb");
     if (!file)
         return Fail(model, nullptr, ModelOpenFailed);
-    struct stat status;
-    if (stat(path, &status) != 0)
+    // The size from the open file itself (a file of 2 GB or more has no
+    // size a 32-bit long can tell, and is refused as unknown).
+    long fileSize = -1;
+    if (fseek(file, 0, SEEK_END) == 0)
+        fileSize = ftell(file);
+    if (fileSize < 0 || fseek(file, 0, SEEK_SET) != 0)
         return Fail(model, file, ModelSizeUnknown);
-    if (status.st_size < ModelHeaderSize)
+    if (fileSize < ModelHeaderSize)
         return Fail(model, file, ModelTooShort);
-    const uint64_t bodySize = (uint64_t)status.st_size - ModelHeaderSize;
+    const uint64_t bodySize = (uint64_t)fileSize - ModelHeaderSize;
     if (bodySize > 0x7FFFFFFFu)
         return Fail(model, file, ModelTooLarge);
     // One byte at least, so that an empty body is not mistaken for a failed
@@ -171,13 +174,27 @@ bool LoadModelFile(ModelData* model, const char* path)
     if (check.status != ModelLoaded)
         return Fail(model, nullptr, check.status);
     if (check.objectCount > 0) {
-        model->objects = (ModelObjectRef*)malloc((size_t)check.objectCount * sizeof(ModelObjectRef));
+        size_t tableBytes = 0;
+        if (!ModelObjectTableBytes(check.objectCount, &tableBytes))
+            return Fail(model, nullptr, ModelTooLarge);
+        model->objects = (ModelObjectRef*)malloc(tableBytes);
         if (!model->objects)
             return Fail(model, nullptr, ModelNoMemory);
     }
     model->objectCount = check.objectCount;
     BuildObjectTable(model);
     model->loadStatus = ModelLoaded;
+    return true;
+}
+
+bool ModelObjectTableBytes(int32_t count, size_t* bytes)
+{
+    // Records may overlap, so a body under 2 GB can chain a billion of them;
+    // a 32-bit size_t wraps long before that table size.
+    const uint64_t total = (uint64_t)(count > 0 ? count : 0) * sizeof(ModelObjectRef);
+    if (total > SIZE_MAX)
+        return false;
+    *bytes = (size_t)total;
     return true;
 }
 

@@ -24,6 +24,7 @@
 #ifndef MORVELLA_ASSETS_MODEL_DATA_H
 #define MORVELLA_ASSETS_MODEL_DATA_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
@@ -92,7 +93,7 @@ enum ModelLoadStatus {
     ModelOpenFailed,
     ModelSizeUnknown,      // the file's size could not be read
     ModelTooShort,         // shorter than the 140-byte header
-    ModelTooLarge,         // body larger than a 32-bit size
+    ModelTooLarge,         // body larger than a 32-bit size, or an object table past the address space
     ModelNoMemory,
     ModelShortHeader,
     ModelBadMagic,
@@ -146,6 +147,9 @@ void ClearModelData(ModelData* model);
 // empty and loadStatus telling why. A model loaded before is freed first.
 bool LoadModelFile(ModelData* model, const char* path);
 
+// Bytes of a table of `count` object references; false when that size does
+// not fit in a size_t.
+bool ModelObjectTableBytes(int32_t count, size_t* bytes);
 // The content checks of LoadModelFile on a body already in memory.
 void CheckModelImage(const unsigned char* image, int32_t size, ModelCheck* out);
 

@@ -5,7 +5,7 @@
 #include "assets/scene.h"
 #include "assets/model_data.h"
 #include "engine/render_engine.h"
-#include "saver/paths.h"
+#include "framework/paths.h"
 #include "saver/saver_state.h"
 
 #include <stdio.h>

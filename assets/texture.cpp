@@ -6,7 +6,8 @@
 
 #include "assets/model_data.h"
 #include "engine/render_engine.h"
-#include "saver/paths.h"
+#include "framework/file_view.h"
+#include "framework/paths.h"
 
 #include <string.h>
 
@@ -59,9 +60,12 @@ int CRenderEngine::CopyBitmapToSurface(IDirectDrawSurface7* surface, const char*
 {
     HBITMAP bitmap = (HBITMAP)LoadImageA(GetModuleHandleA(0), bitmapName, IMAGE_BITMAP, copyWidth,
                                          copyHeight, LR_CREATEDIBSECTION);
-    if (!bitmap)
+    if (!bitmap) {
+        OpenSaverFileView();
         bitmap = (HBITMAP)LoadImageA(0, bitmapName, IMAGE_BITMAP, copyWidth, copyHeight,
                                      LR_CREATEDIBSECTION | LR_LOADFROMFILE);
+        CloseSaverFileView();
+    }
     if (!bitmap)
         return 0;
 
@@ -119,8 +123,10 @@ int CRenderEngine::LoadModelTextures(ModelData& model)
                 return 0;
 
             // The bitmap is opened once only to learn its size.
+            OpenSaverFileView();
             HBITMAP bitmap = (HBITMAP)LoadImageA(0, path, IMAGE_BITMAP, 0, 0,
                                                  LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+            CloseSaverFileView();
             if (!bitmap)
                 return 0;
             BITMAP info;

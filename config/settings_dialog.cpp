@@ -4,7 +4,8 @@
 #include "engine/render_engine.h"
 #include "framework/modes.h"
 #include "resources/dialog_ids.h"
-#include "saver/paths.h"
+#include "framework/file_view.h"
+#include "framework/paths.h"
 #include "saver/saver_proc.h"
 #include "saver/saver_state.h"
 
@@ -194,6 +195,27 @@ void ReportSaveFailure(HWND dialog, const SettingsFileNames& names)
     MessageBoxW(dialog, text, L"設定", MB_OK | MB_ICONEXCLAMATION);
 }
 
+// The name is stored as ANSI text, as the saver reads it. A character the
+// system's code page lacks would be stored as '?' or a look-alike, and a name
+// past 255 bytes would be cut: either way the saver would look for another
+// file. Windows 9x keeps no wide text in its controls; there what was typed
+// is ANSI text already.
+bool BitmapNameStorable(HWND dialog)
+{
+    HWND combo = GetDlgItem(dialog, IDC_BITMAP);
+    WCHAR name[kBitmapChars];
+    if (!GetWindowTextW(combo, name, kBitmapChars))
+        return true;
+    // The ANSI text as the system converts it, back to wide for comparison.
+    char ansi[kBitmapChars * 2];
+    GetWindowTextA(combo, ansi, sizeof ansi);
+    if (lstrlenA(ansi) >= kBitmapChars)
+        return false;
+    WCHAR back[kBitmapChars];
+    int chars = MultiByteToWideChar(CP_ACP, 0, ansi, -1, back, kBitmapChars);
+    return chars > 0 && memcmp(name, back, chars * sizeof(WCHAR)) == 0;
+}
+
 // Rebuilt on every drop-down so that bitmaps copied beside the saver while
 // the dialog is open are offered too. The edit text is left alone.
 void RefillBitmapList(HWND dialog)
@@ -212,7 +234,9 @@ void RefillBitmapList(HWND dialog)
     if (!SaverDirectoryFits || !JoinPath(pattern, sizeof pattern, SaverDirectory, "*.bmp"))
         return;
     WIN32_FIND_DATAA found;
+    OpenSaverFileView();
     HANDLE search = FindFirstFileA(pattern, &found);
+    CloseSaverFileView();
     if (search == INVALID_HANDLE_VALUE)
         return;
     do {
@@ -313,6 +337,13 @@ extern "C" INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK: {
+            if (!BitmapNameStorable(dialog)) {
+                MessageBoxW(dialog,
+                            L"ビットマップのファイル名を保存できません。この Windows の文字コードで表せない"
+                            L"文字が含まれているか、長すぎます。名前を変えてから、もう一度 OK を押してください。",
+                            L"設定", MB_OK | MB_ICONEXCLAMATION);
+                return TRUE;
+            }
             SettingsFileNames names;
             LoadSettingsFileNames(names);
             if (!SaveControls(dialog, names)) {

@@ -10,16 +10,6 @@ void Zero(Matrix4* out)
     memset(out, 0, sizeof(*out));
 }
 
-float* Element(Matrix4* m, int row, int col)
-{
-    return &m->_11 + row * 4 + col;
-}
-
-const float* Element(const Matrix4* m, int row, int col)
-{
-    return &m->_11 + row * 4 + col;
-}
-
 }  // namespace
 
 Matrix4* MatrixIdentity(Matrix4* out)
@@ -97,17 +87,21 @@ Matrix4* MatrixProjection(Matrix4* out, double viewSize, double nearZ, double fa
 
 void MatrixMultiply(Matrix4* out, const Matrix4* a, const Matrix4* b)
 {
-    // Work into a local first so that out may alias an input.
-    Matrix4 r;
+    // The sixteen members lie row by row without padding, so the bytes of a
+    // matrix are those of a float[16]: copying them is the defined way to
+    // index its elements. Working into a local also lets out alias an input.
+    float ea[16], eb[16], r[16];
+    memcpy(ea, a, sizeof ea);
+    memcpy(eb, b, sizeof eb);
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
             double sum = 0.0;
             for (int k = 0; k < 4; ++k)
-                sum += (double)*Element(a, i, k) * (double)*Element(b, k, j);
-            *Element(&r, i, j) = (float)sum;
+                sum += (double)ea[i * 4 + k] * (double)eb[k * 4 + j];
+            r[i * 4 + j] = (float)sum;
         }
     }
-    *out = r;
+    memcpy(out, r, sizeof r);
 }
 
 void MatrixWorld(Matrix4* out, double angleX, double angleY, double angleZ,

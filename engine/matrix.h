@@ -11,6 +11,8 @@
 #ifndef MORVELLA_ENGINE_MATRIX_H
 #define MORVELLA_ENGINE_MATRIX_H
 
+#include <type_traits>
+
 struct Matrix4 {
     float _11, _12, _13, _14;
     float _21, _22, _23, _24;
@@ -19,6 +21,7 @@ struct Matrix4 {
 };
 
 static_assert(sizeof(Matrix4) == 64, "Matrix4 must keep the D3DMATRIX layout");
+static_assert(std::is_trivially_copyable<Matrix4>::value, "Matrix4 is copied as sixteen floats");
 
 // Each of these writes all sixteen elements of out and returns out.
 Matrix4* MatrixIdentity(Matrix4* out);

@@ -21,7 +21,7 @@ CRenderEngine::CRenderEngine()
 {
     // The one engine is a zero-initialised static; only the name and the
     // interface fields are set explicitly.
-    strcpy(name, "CRenderEngine");
+    memcpy(name, "CRenderEngine", sizeof "CRenderEngine");
     ddraw = 0;
     primary = 0;
     backBuffer = 0;

@@ -69,6 +69,9 @@ public:
     // Per frame (engine/render_frame.cpp). Both always return 1.
     int ClearFrame();
     int DrawModel(ModelData& model);
+    // After a failed frame: restores the surfaces when the screen or the back
+    // buffer was lost. Returns 1 when they were lost and are back.
+    int RestoreLostSurfaces();
 
     // Shows `text` in a message box when showErrors is set; returns 0 so that
     // a failing step can `return Fail("...")`.

@@ -138,8 +138,14 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             // The Display Properties page answers help and context menus for
             // its preview area.
             HWND parent = GetParent(window);
-            if (parent && IsWindow(parent))
-                PostMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
+            if (parent && IsWindow(parent)) {
+                // Help points at a record that lives only while this message
+                // is handled; the system refuses to post such a message.
+                if (message == WM_HELP)
+                    SendMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
+                else
+                    PostMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
+            }
             return 1;
         }
         break;

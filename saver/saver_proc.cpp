@@ -4,7 +4,8 @@
 #include "saver/saver_proc.h"
 #include "saver/error_page.h"
 #include "saver/error_page_text.h"
-#include "saver/paths.h"
+#include "framework/file_view.h"
+#include "framework/paths.h"
 #include "saver/saver_state.h"
 #include "framework/modes.h"
 #include "framework/saver_window.h"
@@ -19,7 +20,6 @@ bool SaverDirectoryFits = true;
 SaverSettings CurrentSettings;
 uint32_t SaverErrorFlags;
 
-static HWND AnimationWindow;
 static HDC WindowDC;
 static RECT ClientRect;
 static UINT_PTR AnimationTimer;
@@ -40,6 +40,7 @@ void FindSaverDirectory()
         path = modulePath;
     }
     SaverDirectoryFits = ExtractDirectory(SaverDirectory, sizeof SaverDirectory, path, StepCharA);
+    ChooseSaverFileView(path);
 }
 
 // Steps 1 to 5 of the start-up; returns false when the window is too narrow
@@ -47,7 +48,6 @@ void FindSaverDirectory()
 static bool PrepareWindow(HWND window)
 {
     FindSaverDirectory();
-    AnimationWindow = window;
     WindowDC = GetDC(window);
     GetClientRect(window, &ClientRect);
     if (ClientRect.right < kMinimumAnimationWidth)
@@ -77,15 +77,20 @@ static void StartAnimation(HWND window)
     // A directory or model path too long for its buffer is a model-file
     // failure: a cut path would name some other file.
     char modelPath[kSaverPathChars];
-    if (!SaverDirectoryFits || !JoinPath(modelPath, sizeof modelPath, SaverDirectory, kModelFileName)
-        || !LoadModelFile(&g_Model, modelPath)) {
+    OpenSaverFileView();
+    bool loaded = SaverDirectoryFits && JoinPath(modelPath, sizeof modelPath, SaverDirectory, kModelFileName)
+        && LoadModelFile(&g_Model, modelPath);
+    bool sceneReady = loaded && SetupScene(&g_Model, CurrentSettings);
+    // The scene set-up leaves its cause as the last-error value, read
+    // before closing the view can change it.
+    DWORD cause = GetLastError();
+    CloseSaverFileView();
+    if (!loaded) {
         SaverErrorFlags |= ErrModelFile;
         return;
     }
-    if (!SetupScene(&g_Model, CurrentSettings)) {
-        // The scene set-up leaves its cause as the last-error value; should
-        // anything have cleared it, the failure is still the bitmap's.
-        DWORD cause = GetLastError();
+    if (!sceneReady) {
+        // Should anything have cleared it, the failure is still the bitmap's.
         SaverErrorFlags |= cause ? cause : ErrBitmapFile;
         return;
     }

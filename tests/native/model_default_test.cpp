@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 // Pixel-space (y down) winding of every triangle in front of the camera must
@@ -13,6 +15,8 @@ void ExpectFrontFacing(const ModelObjectRef& object, const Matrix4& view)
 {
     Matrix4 projection, m;
     MatrixMultiply(&m, &view, MatrixProjection(&projection, 0.5, 1.0, 1000.0));
+    float e[16];
+    memcpy(e, &m, sizeof e);
     int seen = 0;
     for (int32_t t = 0; t + 2 < object.vertexCount; t += 3) {
         double sx[3], sy[3], w = 1.0;
@@ -20,7 +24,7 @@ void ExpectFrontFacing(const ModelObjectRef& object, const Matrix4& view)
             const ModelVertex& v = object.vertices[t + k];
             double c[4];
             for (int j = 0; j < 4; ++j)
-                c[j] = v.x * (&m._11)[j] + v.y * (&m._11)[4 + j] + v.z * (&m._11)[8 + j] + (&m._11)[12 + j];
+                c[j] = v.x * e[j] + v.y * e[4 + j] + v.z * e[8 + j] + e[12 + j];
             w = std::min(w, c[3]);
             sx[k] = (c[0] / c[3] + 1.0) * 320.0;
             sy[k] = (1.0 - c[1] / c[3]) * 240.0;

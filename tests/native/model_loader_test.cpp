@@ -191,4 +191,23 @@ TEST(ModelData, CountsComeFromTheCheckedTableNotTheImage)
     FreeModelData(&model);
 }
 
+// Overlapping records let a body under 2 GB chain about a billion objects.
+// From 2^32 / 28 + 1 objects on, a 32-bit table size wraps; that count is
+// refused there and sized exactly where size_t is wider.
+TEST(ModelData, ObjectTableSizeNeverWraps)
+{
+    const int32_t wrapsOn32Bit = (int32_t)((UINT64_C(1) << 32) / sizeof(ModelObjectRef) + 1);
+    for (int32_t count : {1, 1000, wrapsOn32Bit, INT32_MAX}) {
+        const uint64_t exact = (uint64_t)count * sizeof(ModelObjectRef);
+        size_t bytes = 0;
+        const bool fits = ModelObjectTableBytes(count, &bytes);
+        EXPECT_EQ(fits, exact <= SIZE_MAX) << count << " objects";
+        if (fits)
+            EXPECT_EQ((uint64_t)bytes, exact) << count << " objects";
+    }
+    size_t bytes = 0;
+    if (sizeof(size_t) == 4)
+        EXPECT_FALSE(ModelObjectTableBytes(153391690, &bytes)) << "the count that wraps on i686";
+}
+
 }  // namespace

@@ -233,22 +233,31 @@ TEST_F(SettingsDialog, RadioSetsAreIndependentAndTheChoicesAreSaved)
     EXPECT_EQ(IniValues({ "Display", "Animation", "SpotLight" }), "2,4,1");
 }
 
+// Typed key by key into the box's own edit control, as a user types.
+void Type(HWND dialog, const std::wstring& text)
+{
+    HWND edit = GetWindow(GetDlgItem(dialog, IDC_BITMAP), GW_CHILD);
+    SetWindowTextA(edit, "");
+    for (wchar_t c : text)
+        SendMessageW(edit, WM_CHAR, c, 1);
+}
+
 TEST_F(SettingsDialog, TypedBitmapNameIsSavedAsTypedUpTo255Characters)
 {
-    RunDialog([](HWND dialog) {
-        HWND edit = GetWindow(GetDlgItem(dialog, IDC_BITMAP), GW_CHILD);
-        SetWindowTextA(edit, "");
-        for (const char* c = "my stone.bmp"; *c; ++c)
-            SendMessageA(edit, WM_CHAR, *c, 1);
-        Press(dialog, IDOK);
-    });
-    EXPECT_EQ(IniValue("Bitmap"), "my stone.bmp");
-    const std::string longest(251, 'x');
+    // Far wider than the box: typing goes on past its visible width.
+    const std::wstring wide = L"a stone from the beach by the old lighthouse.bmp";
     RunDialog([&](HWND dialog) {
-        SetDlgItemTextA(dialog, IDC_BITMAP, (longest + ".bmp" + "tail").c_str());
+        Type(dialog, wide);
         Press(dialog, IDOK);
     });
-    EXPECT_EQ(IniValue("Bitmap"), longest + ".bmp");
+    EXPECT_EQ(IniValue("Bitmap"), std::string(wide.begin(), wide.end()));
+    // 300 typed characters: the first 255 are kept.
+    std::wstring typed(300, L'x');
+    RunDialog([&](HWND dialog) {
+        Type(dialog, typed);
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(IniValue("Bitmap"), std::string(255, 'x'));
 }
 
 TEST_F(SettingsDialog, ListHoldsExactlyTheBitmapsBesideTheSaverAndFollowsChanges)
@@ -333,6 +342,28 @@ TEST_F(SettingsDialog, FailedSaveIsReportedAndTheDialogStaysOpenWithTheChoices)
     }), 1);
     RemoveDirectoryA(IniPath().c_str());
     EXPECT_EQ(IniValue("Speed"), "333");
+}
+
+// A character that the ANSI code page lacks would be stored as another one:
+// the name is refused with a message and nothing is written.
+TEST_F(SettingsDialog, TypedNameOutsideTheCodePageIsRefusedAndTheDialogStaysOpen)
+{
+    if (GetACP() == 932)
+        GTEST_SKIP() << "every test character is in code page 932";
+    EXPECT_EQ(RunDialog([](HWND dialog) {
+        DialogUnderTest = dialog;
+        MessageBoxText.clear();
+        Type(dialog, L"\x77f3.bmp");  // a kanji: outside code page 1252
+        UINT_PTR timer = SetTimer(NULL, 0, 50, AnswerMessageBoxes);
+        Press(dialog, IDOK);
+        KillTimer(NULL, timer);
+        EXPECT_NE(MessageBoxText.find(L"ビットマップのファイル名を保存できません"), std::wstring::npos);
+        EXPECT_TRUE(IsWindowVisible(dialog));
+        EXPECT_EQ(IniValue("Bitmap"), "<none>");
+        Type(dialog, L"stone.bmp");
+        Press(dialog, IDOK);
+    }), 1);
+    EXPECT_EQ(IniValue("Bitmap"), "stone.bmp");
 }
 
 // Pixels of the version line that differ from the dialog's background.

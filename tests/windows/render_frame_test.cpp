@@ -210,9 +210,24 @@ TEST(FrameStepDevice, SetsViewThenWorldThenClearsDrawsAndPresents) {
                     "DD.WaitForVerticalBlank(1)", "primary.Blt(0,0,1024,768"};
     EXPECT_EQ(expected, order);
 
+    // A copy that fails for another reason restores nothing.
     world.failures.clear();
     world.FailCall("primary.Blt");
     EXPECT_EQ(0, FrameStep(3, 1));
+    EXPECT_EQ(Log{}, world.Calls("DD.RestoreAllSurfaces"));
+
+    // Surfaces lost (another program changed the display mode) are restored
+    // after the failed copy, and the next tick is drawn and shown again.
+    world.failures.clear();
+    world.FailCall("primary.Blt", 0, DDERR_SURFACELOST);
+    world.FailCall("primary.IsLost", 0, DDERR_SURFACELOST);
+    EXPECT_EQ(0, FrameStep(3, 1));
+    EXPECT_EQ(Log{"DD.RestoreAllSurfaces"}, world.Calls("DD.RestoreAllSurfaces"));
+    world.failures.clear();
+    world.log.clear();
+    EXPECT_EQ(1, FrameStep(3, 1));
+    EXPECT_EQ(1u, world.Calls("primary.Blt").size());
+    EXPECT_EQ(Log{}, world.Calls("DD.RestoreAllSurfaces"));
 
     FreeModelData(&g_Model);
     g_Model = saved;

@@ -1,11 +1,24 @@
 // The saver drawing into a preview host window (/p HWND).
 #include "saver_driver.h"
 
+#include <cstring>
 #include <string>
 
 #include "gtest/gtest.h"
 
 namespace {
+
+// The last help request the host was sent, copied while it was handled.
+HELPINFO HostHelp;
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_HELP && lParam) {
+        memcpy(&HostHelp, reinterpret_cast<const HELPINFO*>(lParam), sizeof HostHelp);
+        return TRUE;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
 
 // A stand-in for the Display Properties page: a plain black window that
 // leaves its children's area to them.
@@ -14,7 +27,7 @@ const char* HostClass()
     static ATOM atom;
     if (!atom) {
         WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
+        wc.lpfnWndProc = HostProc;
         wc.hInstance = GetModuleHandleA(NULL);
         wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
         wc.lpszClassName = "MorvellaPreviewHost";
@@ -76,7 +89,7 @@ TEST(PreviewSaver, ChildNamedPreviewFillsTheHostAndEndsWithIt)
     EXPECT_EQ(0u, saver.WaitExit(5000));
 }
 
-TEST(PreviewSaver, ContextMenuRequestIsForwardedToTheHost)
+TEST(PreviewSaver, HelpAndContextMenuRequestsAreForwardedToTheHost)
 {
     PreviewHost host;
     SaverProcess saver;
@@ -96,6 +109,18 @@ TEST(PreviewSaver, ContextMenuRequestIsForwardedToTheHost)
     ASSERT_TRUE(seen);
     EXPECT_EQ(reinterpret_cast<WPARAM>(host.window), forwarded.wParam);
     EXPECT_EQ(MAKELPARAM(10, 20), forwarded.lParam);
+
+    // Help carries a pointer to a record of the sender's: the host must get
+    // it while it is still there, readable.
+    memset(&HostHelp, 0, sizeof HostHelp);
+    HELPINFO help = { sizeof help, HELPINFO_WINDOW, 7, NULL, 0x1234, { 30, 40 } };
+    EXPECT_EQ(1, SendMessageA(child, WM_HELP, 0, reinterpret_cast<LPARAM>(&help)));
+    Pump(300);
+    EXPECT_EQ(sizeof(HELPINFO), HostHelp.cbSize);
+    EXPECT_EQ(7, HostHelp.iCtrlId);
+    EXPECT_EQ(0x1234u, HostHelp.dwContextId);
+    EXPECT_EQ(30, HostHelp.MousePos.x);
+    EXPECT_EQ(40, HostHelp.MousePos.y);
 }
 
 // The animation only starts in a window at least 640 pixels wide. Frames

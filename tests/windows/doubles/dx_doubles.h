@@ -161,7 +161,7 @@ struct FakeSurface : IDirectDrawSurface7 {
     DX_STUB(GetPixelFormat, (LPDDPIXELFORMAT))
     DX_STUB(GetSurfaceDesc, (LPDDSURFACEDESC2))
     DX_STUB(Initialize, (LPDIRECTDRAW, LPDDSURFACEDESC2))
-    DX_STUB(IsLost, ())
+    STDMETHOD(IsLost)() override { return w->Call(M("IsLost")); }
     DX_STUB(Lock, (LPRECT, LPDDSURFACEDESC2, DWORD, HANDLE))
     STDMETHOD(ReleaseDC)(HDC dc) override { DeleteDC(dc); return w->Call(M("ReleaseDC")); }
     DX_STUB(Restore, ())
@@ -386,7 +386,7 @@ struct FakeDirectDraw : IDirectDraw7 {
     }
     DX_STUB(GetAvailableVidMem, (LPDDSCAPS2, LPDWORD, LPDWORD))
     DX_STUB(GetSurfaceFromDC, (HDC, LPDIRECTDRAWSURFACE7*))
-    DX_STUB(RestoreAllSurfaces, ())
+    STDMETHOD(RestoreAllSurfaces)() override { return w->Call("DD.RestoreAllSurfaces"); }
     DX_STUB(TestCooperativeLevel, ())
     DX_STUB(GetDeviceIdentifier, (LPDDDEVICEIDENTIFIER2, DWORD))
     DX_STUB(StartModeTest, (LPSIZE, DWORD, DWORD))

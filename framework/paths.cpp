@@ -1,4 +1,4 @@
-#include "saver/paths.h"
+#include "framework/paths.h"
 
 #include <cstring>
 

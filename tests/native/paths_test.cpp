@@ -1,5 +1,5 @@
 // Saver directory and model path in their fixed 256-character buffers.
-#include "saver/paths.h"
+#include "framework/paths.h"
 
 #include <string>
 
