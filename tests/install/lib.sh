@@ -30,6 +30,7 @@ start_session() {
   trap '"$root/scripts/wine-session.sh" stop "$session" >/dev/null 2>&1' EXIT
   if ! "$root/scripts/wine-session.sh" start "$session" "$arch" >/dev/null; then
     echo "FAIL: no $arch Wine session (see $session)"
+    tail -n 3 "$session/wineboot.log" 2>/dev/null
     exit 1
   fi
   eval "$("$root/scripts/wine-session.sh" env "$session")"
