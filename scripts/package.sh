@@ -12,7 +12,8 @@ cd "$root"
 scripts/install-deps.sh
 scripts/build.sh
 
-eval "$(scripts/version.sh)"
+release=$(scripts/version.sh)
+eval "$release"
 dist="$root/build/dist"
 out="$root/build/package"
 stage="$out/stage"

@@ -2,7 +2,7 @@
 # Prints the release facts kept in the saver's version resource
 # (resources/morvella.rc), as shell assignments: the one place a release
 # changes its version, product name and publisher.
-#   eval "$(scripts/version.sh)"   sets MORVELLA_VERSION (1.1),
+#   eval "$(scripts/version.sh)" sets MORVELLA_VERSION (1.1),
 #   MORVELLA_FILE_VERSION (1.1.0.0), MORVELLA_PRODUCT, MORVELLA_PUBLISHER
 # Fails when the numeric and the text versions of the resource disagree, so
 # a half-done version bump cannot reach a package.

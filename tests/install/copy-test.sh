@@ -14,7 +14,10 @@ shopt -s nullglob
 bitmaps=(); for f in "$dist"/*.bmp; do bitmaps+=("$(basename "$f")"); done
 shopt -u nullglob
 files=(morvella.scr morvella.dat "${bitmaps[@]}")
-user=$(ls "$WINEPREFIX/drive_c/users" | grep -vx Public | head -n 1)
+user=
+for d in "$WINEPREFIX"/drive_c/users/*/; do
+  d=$(basename "$d"); [ "$d" = Public ] || { user=$d; break; }
+done
 # An animation that covers much of the screen, with quick frames.
 printf '[morvella.scr]\r\nAnimation=2\r\nSpeed=20\r\n' >"$windir/morvella.ini"
 
