@@ -4,6 +4,12 @@
 # runtime DLL, sections dropped when unused, symbols stripped.
 set(MORVELLA_PRODUCT_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -fno-threadsafe-statics -ffunction-sections -Wall -Wextra)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  # The 64-bit build only stands in for the shipped 32-bit one where a
+  # machine cannot run 32-bit programs: it computes with the x87 unit as the
+  # shipped saver does, not with SSE2.
+  list(APPEND MORVELLA_PRODUCT_FLAGS -mfpmath=387)
+endif()
 # No -fdata-sections: with it mingw places zero-initialised objects in .data,
 # where they take room in the file instead of in .bss.
 target_compile_options(morvella_portable PRIVATE ${MORVELLA_PRODUCT_FLAGS})

@@ -93,6 +93,15 @@ extern "C" EXCEPTION_DISPOSITION __cdecl TopLevelFaultHandler(EXCEPTION_RECORD* 
     return ExceptionContinueSearch;
 }
 
+#if !defined(__i386__)
+static LONG WINAPI TopLevelFaultFilter(EXCEPTION_POINTERS* pointers)
+{
+    SetSaverRunningFlag(0);
+    ExitProcess(pointers->ExceptionRecord->ExceptionCode);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+#endif
+
 int RunSaverMode(HINSTANCE instance, const char* tail)
 {
     ModuleInstance = instance;
@@ -101,6 +110,7 @@ int RunSaverMode(HINSTANCE instance, const char* tail)
     version.dwOSVersionInfoSize = sizeof version;  // 148
     IsWindows9x = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 
+#if defined(__i386__)
     volatile FaultGuardFrame guard;
     guard.handler = reinterpret_cast<void*>(&TopLevelFaultHandler);
     __asm__ __volatile__("movl %%fs:0, %0" : "=r"(guard.previous));
@@ -110,4 +120,10 @@ int RunSaverMode(HINSTANCE instance, const char* tail)
 
     __asm__ __volatile__("movl %0, %%fs:0" : : "r"(guard.previous) : "memory");
     return result;
+#else
+    // The 64-bit test build: exception frames there are tables, not a chain
+    // at fs:0, so the same guard is the process's top-level filter.
+    SetUnhandledExceptionFilter(TopLevelFaultFilter);
+    return RunChosenMode(tail);
+#endif
 }

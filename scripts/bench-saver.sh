@@ -24,13 +24,13 @@ trap '"$here/wine-session.sh" stop "$session"' EXIT
 
 work=$(mktemp -d /tmp/morvella-bench.XXXXXX)
 cp "$dist/morvella.scr" "$dist/morvella.dat" "$dist/sample.bmp" "$work/"
-windir=$(winepath -u 'C:\windows' 2>/dev/null)
+windir=$("$MORVELLA_WINE" winepath -u 'C:\windows' 2>/dev/null)
 stats="$work/stats.txt"
 
 saver_run() {   # speed display -> "fps cpu"
   printf '[morvella.scr]\r\nSpeed=%s\r\nDisplay=%s\r\nAnimation=2\r\n' "$1" "$2" >"$windir/morvella.ini"
   rm -f "$stats"
-  MORVELLA_STATS="$(winepath -w "$stats")" timeout -k 2 "$seconds" wine "$work/morvella.scr" /s >/dev/null 2>&1
+  MORVELLA_STATS="$("$MORVELLA_WINE" winepath -w "$stats")" timeout -k 2 "$seconds" "$MORVELLA_WINE" "$work/morvella.scr" /s >/dev/null 2>&1
   # The session's wineserver is persistent: waiting for it (-w) would never
   # end. The saver itself is gone once timeout has ended it.
   sleep 1
@@ -38,7 +38,7 @@ saver_run() {   # speed display -> "fps cpu"
 }
 
 floor_run() {   # speed display -> "fps cpu"
-  MORVELLA_FLOOR="$1 $2 $((seconds - 2))" timeout -k 2 $((seconds + 20)) wine "$tests" \
+  MORVELLA_FLOOR="$1 $2 $((seconds - 2))" timeout -k 2 $((seconds + 20)) "$MORVELLA_WINE" "$tests" \
       --gtest_also_run_disabled_tests --gtest_filter=RenderBench.DISABLED_Floor 2>/dev/null |
     sed -n 's/^floor .*fps=\([0-9.]*\) cpu_ms_per_frame=\([0-9.]*\).*/\1 \2/p'
 }

@@ -15,7 +15,7 @@ dist=$(cd "${1:-$root/build/dist}" 2>/dev/null && pwd) || { echo "screenshot-dia
 output=${2:-$root/docs/images/settings-dialog.png}
 saver="$dist/morvella.scr"
 [ -f "$saver" ] || { echo "screenshot-dialog: $saver is missing; build first" >&2; exit 1; }
-for tool in wine xdotool import; do
+for tool in wineserver xdotool import; do
   command -v "$tool" >/dev/null || { echo "screenshot-dialog: $tool is not installed" >&2; exit 1; }
 done
 
@@ -36,7 +36,7 @@ eval "$("$here/wine-session.sh" env "$session")"
 lang=C.UTF-8
 locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' && lang=ja_JP.UTF-8
 
-LANG=$lang wine "$saver" /c </dev/null >"$session/saver.log" 2>&1 &
+LANG=$lang "$MORVELLA_WINE" "$saver" /c </dev/null >"$session/saver.log" 2>&1 &
 saver_pid=$!
 
 window=

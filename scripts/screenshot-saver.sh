@@ -29,7 +29,7 @@ ini="$WINEPREFIX/drive_c/windows/morvella.ini"
 shoot() {
   local folder=$1 seconds=$2 output=$3; shift 3
   { echo "[morvella.scr]"; for kv in "$@"; do echo "$kv"; done; } | sed 's/$/\r/' >"$ini"
-  timeout 60 wine "$folder/morvella.scr" /s </dev/null >/dev/null 2>&1 &
+  timeout 60 "$MORVELLA_WINE" "$folder/morvella.scr" /s </dev/null >/dev/null 2>&1 &
   local pid=$!
   sleep "$seconds"
   # shellcheck disable=SC2086

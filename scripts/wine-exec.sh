@@ -8,4 +8,4 @@ dir=${1:?session directory}; shift
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/wine-session.sh" start "$dir" >/dev/null || exit 1
 eval "$("$here/wine-session.sh" env "$dir")"
-exec timeout -k 5 "${MORVELLA_WINE_TIMEOUT:-300}" wine "$@"
+exec timeout -k 5 "${MORVELLA_WINE_TIMEOUT:-300}" "${MORVELLA_WINE:-wine}" "$@"

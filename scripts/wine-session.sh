@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # A private Wine session for the tests: its own Xvfb display on a free
-# display number, its own prefix (32-bit unless asked otherwise) and a
-# persistent wineserver.
-#   wine-session.sh start DIR [win32|win64]
-#                               start (idempotent) and print the display
+# display number, its own prefix and a persistent wineserver. The prefix is
+# MORVELLA_WINEARCH's kind when set at the start (win32 or win64), otherwise
+# the kind this machine can run (scripts/wine-arch.sh); `env` names the Wine
+# loader to use as MORVELLA_WINE.
+#   wine-session.sh start DIR   start (idempotent) and print the display
 #   wine-session.sh stop DIR    stop everything the session started
 #   wine-session.sh env DIR     print the environment as shell assignments
 # Nothing here uses the developer's desktop or an existing DISPLAY.
@@ -13,12 +14,19 @@ cmd=${1:?usage: wine-session.sh start|stop|env DIR}
 dir=$(mkdir -p "${2:?session directory}" && cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 prefix="$dir/prefix"
-arch=win32
-[ -f "$dir/arch" ] && arch=$(cat "$dir/arch")
 
 session_env() {
+  local arch
+  arch=$(cat "$dir/arch" 2>/dev/null || echo win32)
   echo "export WINEPREFIX='$prefix'"
   echo "export WINEARCH=$arch"
+  if [ "$arch" = win64 ]; then
+    # Debian's wine command starts the 32-bit loader whenever it is
+    # installed, even where it cannot run: the 64-bit one is named.
+    echo "export WINELOADER=/usr/lib/wine/wine64 MORVELLA_WINE=/usr/lib/wine/wine64"
+  else
+    echo "export MORVELLA_WINE=wine"
+  fi
   echo "export DISPLAY=':$(cat "$dir/display")'"
   echo "export WINEDEBUG=-all"
   # No Mono/Gecko installers; a crash must not start the debugger, which
@@ -56,11 +64,11 @@ start_xvfb() {
 make_prefix() {
   [ -f "$prefix/system.reg" ] && return 0
   rm -rf "$prefix"
-  timeout 120 wineboot -i >"$dir/wineboot.log" 2>&1 || { echo "wine-session: wineboot failed" >&2; return 1; }
+  timeout 120 "$MORVELLA_WINE" wineboot -i >"$dir/wineboot.log" 2>&1 || { echo "wine-session: wineboot failed" >&2; return 1; }
   # Japanese font names reach the IPA fonts only through replacements; the
   # Windows 98 copy of the saver runs under its own name.
   iconv -f UTF-8 -t UTF-16LE "$here/wine-prefix.reg" | { printf '\xff\xfe'; cat; } >"$dir/prefix.reg"
-  timeout 60 wine regedit /S "$(winepath -w "$dir/prefix.reg" 2>/dev/null)" >/dev/null 2>&1
+  timeout 60 "$MORVELLA_WINE" regedit /S "$("$MORVELLA_WINE" winepath -w "$dir/prefix.reg" 2>/dev/null)" >/dev/null 2>&1
 }
 
 case "$cmd" in
@@ -68,11 +76,7 @@ case "$cmd" in
     exec 9>"$dir/lock"
     flock 9
     if ! alive; then
-      # The architecture is chosen when the prefix is made and kept with it.
-      if [ -n "${3:-}" ] && [ ! -f "$prefix/system.reg" ]; then
-        case "$3" in win32|win64) arch=$3; echo "$arch" >"$dir/arch" ;;
-          *) echo "wine-session: unknown architecture $3" >&2; exit 2 ;; esac
-      fi
+      echo "${MORVELLA_WINEARCH:-$("$here/wine-arch.sh")}" >"$dir/arch"
       start_xvfb || exit 1
       eval "$(session_env)"
       # The persistent server and the services Wine starts outlive this
@@ -81,7 +85,7 @@ case "$cmd" in
       wineserver -p </dev/null >/dev/null 2>&1 9>&-
       make_prefix </dev/null >/dev/null 2>&1 9>&- || { echo "wine-session: prefix set-up failed" >&2; exit 1; }
       # Warm up: the first process of a wineserver pays its start-up cost.
-      timeout 60 wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-
+      timeout 60 "$MORVELLA_WINE" cmd /c exit </dev/null >/dev/null 2>&1 9>&-
     fi
     cat "$dir/display"
     ;;

@@ -44,7 +44,7 @@ take "$folder"
 for place in 'syswow64|C:\windows\syswow64' 'windows|C:\windows' \
              "users|C:\\users\\$user\\My Screen Savers"; do
   name=${place%%|*}; winfolder=${place#*|}
-  folder=$(winepath -u "$winfolder" 2>/dev/null | tr -d '\r')
+  folder=$(unix_path "$winfolder")
   [ -n "$folder" ] || { fail "no Unix path for $winfolder"; continue; }
   put "$folder"
   check "copied into $winfolder: /s animates" saver_animates "$name" \

@@ -28,10 +28,13 @@ uninst='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Morvella'
 # savers, and the saver path must name that folder, not the System32 that
 # the setup program itself is shown.
 if [ "$arch" = win64 ]; then
-  saverdir="$windir/syswow64"; saverpath='C:\windows\syswow64\morvella.scr'; view=/reg:32
+  saverdir="$windir/syswow64"; saverpath='C:\windows\syswow64\morvella.scr'
 else
-  saverdir="$windir/system32"; saverpath='C:\windows\system32\morvella.scr'; view=
+  saverdir="$windir/system32"; saverpath='C:\windows\system32\morvella.scr'
 fi
+# Apps / Add or Remove Programs lists both registry views; a 32-bit setup
+# program writes the 32-bit one.
+uninst_value() { reg_value "$uninst" "$1" /reg:32 || reg_value "$uninst" "$1" /reg:64; }
 
 installed_files_match() {
   local f
@@ -79,13 +82,13 @@ check "SCRNSAVE.EXE names the installed saver ($value)" same_text_ci "$value" "$
 check "screen saving is switched on" test "$(reg_value "$desktop" ScreenSaveActive)" = 1
 check "the uninstaller is registered with name, version, publisher, size" bash -c '
   [ "$0" = "$1" ] && [ "$2" = "$3" ] && [ "$4" = "$5" ] && [ "${6:-0}" != 0 ]' \
-  "$(reg_value "$uninst" DisplayName $view)" "$MORVELLA_PRODUCT" \
-  "$(reg_value "$uninst" DisplayVersion $view)" "$MORVELLA_VERSION" \
-  "$(reg_value "$uninst" Publisher $view)" "$MORVELLA_PUBLISHER" \
-  "$(reg_value "$uninst" EstimatedSize $view)"
-quiet=$(reg_value "$uninst" QuietUninstallString $view)
+  "$(uninst_value DisplayName)" "$MORVELLA_PRODUCT" \
+  "$(uninst_value DisplayVersion)" "$MORVELLA_VERSION" \
+  "$(uninst_value Publisher)" "$MORVELLA_PUBLISHER" \
+  "$(uninst_value EstimatedSize)"
+quiet=$(uninst_value QuietUninstallString)
 uninstaller=$(printf '%s' "$quiet" | sed -n 's/^"\([^"]*\)".*/\1/p')
-program_dir=$(dirname "$(winepath -u "$uninstaller" 2>/dev/null)")
+program_dir=$(dirname "$(unix_path "$uninstaller")")
 check "the registered uninstaller exists ($uninstaller)" test -f "$program_dir/uninstall.exe"
 
 echo "== the saver as Windows starts it"
@@ -98,7 +101,7 @@ echo "== a second install over the first"
 check "the second silent install succeeds" install
 check "the saver's files are in place" installed_files_match
 check "morvella.ini is untouched" cmp -s "$ini" "$session/ini.before"
-check "one uninstaller, same version" test "$(reg_value "$uninst" DisplayVersion $view)" = "$MORVELLA_VERSION"
+check "one uninstaller, same version" test "$(uninst_value DisplayVersion)" = "$MORVELLA_VERSION"
 
 echo "== uninstall"
 if [ "$arch" = win32 ]; then

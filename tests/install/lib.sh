@@ -28,7 +28,7 @@ start_session() {
   rm -rf "$session"
   mkdir -p "$session"
   trap '"$root/scripts/wine-session.sh" stop "$session" >/dev/null 2>&1' EXIT
-  if ! "$root/scripts/wine-session.sh" start "$session" "$arch" >/dev/null; then
+  if ! MORVELLA_WINEARCH=$arch "$root/scripts/wine-session.sh" start "$session" >/dev/null; then
     echo "FAIL: no $arch Wine session (see $session)"
     tail -n 3 "$session/wineboot.log" 2>/dev/null
     exit 1
@@ -37,7 +37,9 @@ start_session() {
   windir="$WINEPREFIX/drive_c/windows"
 }
 
-wine_run() { timeout -k 5 "${WINE_TIMEOUT:-90}" wine "$@" </dev/null; }
+# The session names the Wine loader that runs its programs (MORVELLA_WINE).
+wine_run() { timeout -k 5 90 "$MORVELLA_WINE" "$@" </dev/null; }
+unix_path() { wine_run winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 
 # reg_value KEY NAME [VIEW]: prints the data of a registry value, or fails.
 # VIEW /reg:32 or /reg:64 picks the 32-bit or 64-bit view on 64-bit Windows.

@@ -167,7 +167,11 @@ TEST(FaultGuard, FaultOnTheSaverThreadClearsTheRunningStateAndEndsTheProcess)
     CONTEXT context = {};
     context.ContextFlags = CONTEXT_CONTROL;
     ASSERT_TRUE(GetThreadContext(saver.info.hThread, &context));
+#if defined(__i386__)
     context.Eip = 0;
+#else
+    context.Rip = 0;
+#endif
     ASSERT_TRUE(SetThreadContext(saver.info.hThread, &context));
     ResumeThread(saver.info.hThread);
     // A thread waiting for messages takes its new context when it wakes.
