@@ -46,8 +46,8 @@ struct RenderFixture : ::testing::Test {
 TEST_F(RenderFixture, ClearFillsBackBufferBlackAndDepthFar) {
     EXPECT_EQ(1, engine.ClearFrame());
     Log expected = {
-        "back.Blt(0,0,640,480 from null 0,0,640,480 flags=01000400 fill=ff000000 size=100)",
-        "zbuffer.Blt(0,0,640,480 from null 0,0,640,480 flags=03000000 depth=0000ffff size=100)",
+        "back.Blt(0,0,640,480 from null 0,0,640,480 flags=01000400 fill=ff000000 size=" + std::to_string(sizeof(DDBLTFX)) + ")",
+        "zbuffer.Blt(0,0,640,480 from null 0,0,640,480 flags=03000000 depth=0000ffff size=" + std::to_string(sizeof(DDBLTFX)) + ")",
     };
     EXPECT_EQ(expected, world.log);
 
