@@ -60,36 +60,46 @@ static HWND WaitForDialog(DWORD pid, HANDLE process)
     return NULL;
 }
 
+/* A message to the dialog's thread, bounded in time. Not SMTO_ABORTIFHUNG:
+ * a saver that started slowly on a busy machine may count as hung for the
+ * moment between showing its dialog and reading its first message. */
+static int Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result)
+{
+    if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 10000, result))
+        return 1;
+    fprintf(stderr, "saverctl: message %#x to the dialog failed (error %lu)\n", message, GetLastError());
+    return 0;
+}
+
 /* Drops the bitmap list down as a user would (the dialog fills it then),
  * prints its entries as UTF-8 and cancels the dialog. */
 static int ReportDialog(HWND dialog)
 {
     HWND list = GetDlgItem(dialog, BITMAP_LIST_ID);
-    DWORD_PTR count = 0;
-    if (list)
-        SendMessageTimeoutW(list, CB_SHOWDROPDOWN, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &count);
-    if (!list || !SendMessageTimeoutW(list, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count) ||
-        (LRESULT)count == CB_ERR) {
+    DWORD_PTR count = 0, ignored;
+    if (!list || !Ask(list, CB_SHOWDROPDOWN, TRUE, 0, &ignored) ||
+        !Ask(list, CB_GETCOUNT, 0, 0, &count) || (LRESULT)count == CB_ERR) {
         fprintf(stderr, "saverctl: the dialog has no readable bitmap list\n");
         return 1;
     }
+    int status = 0;
     for (DWORD_PTR i = 0; i < count; ++i) {
         wchar_t text[MAX_PATH + 1];
         char utf8[4 * MAX_PATH + 4];
         DWORD_PTR length = 0;
-        if (!SendMessageTimeoutW(list, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 5000, &length) ||
-            length > MAX_PATH)
+        if (!Ask(list, CB_GETLBTEXTLEN, i, 0, &length) || length > MAX_PATH ||
+            !Ask(list, CB_GETLBTEXT, i, (LPARAM)text, &length)) {
+            status = 1;
             continue;
-        if (!SendMessageTimeoutW(list, CB_GETLBTEXT, i, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &length))
-            continue;
+        }
         text[length <= MAX_PATH ? length : MAX_PATH] = 0;
         WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, NULL, NULL);
         printf("%s\n", utf8);
     }
     fflush(stdout);
-    SendMessageTimeoutW(list, CB_SHOWDROPDOWN, FALSE, 0, SMTO_ABORTIFHUNG, 5000, &count);
+    Ask(list, CB_SHOWDROPDOWN, FALSE, 0, &ignored);
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    return 0;
+    return status;
 }
 
 /* The saver path Windows would start: the SCRNSAVE.EXE value of the user's
