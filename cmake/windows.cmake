@@ -38,6 +38,9 @@ set_target_properties(morvella PROPERTIES OUTPUT_NAME morvella SUFFIX ".scr"
 add_custom_command(TARGET morvella POST_BUILD
     COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:morvella> -P "${CMAKE_SOURCE_DIR}/cmake/print-size.cmake")
 
+# The model converter for the release package.
+add_subdirectory(tools/convert)
+
 if(EXISTS "${CMAKE_SOURCE_DIR}/tests/windows/CMakeLists.txt")
   add_subdirectory(tests/windows)
 endif()

@@ -1,0 +1,355 @@
+// Small models written here for one property each: where the file's axes
+// end up, which side of a triangle is the front, what is dropped, which
+// texture names are written, and what is refused.
+#include "convert_fixture.h"
+
+#include "tools/convert/import.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+
+using namespace convert_test;
+
+namespace {
+
+struct Centre {
+    double x, y, z;
+};
+
+Centre TriangleCentre(const ModelData& model, int object, int triangle)
+{
+    const ModelVertex* v = model.objects[object].vertices + 3 * triangle;
+    return {(v[0].x + v[1].x + v[2].x) / 3, (v[0].y + v[1].y + v[2].y) / 3, (v[0].z + v[1].z + v[2].z) / 3};
+}
+
+// The y of the triangle's front as the device sees it.
+double FrontY(const ModelData& model, int object, int triangle)
+{
+    const ModelVertex* v = model.objects[object].vertices + 3 * triangle;
+    const double ux = v[1].x - v[0].x, uz = v[1].z - v[0].z;
+    const double wx = v[2].x - v[0].x, wz = v[2].z - v[0].z;
+    return uz * wx - ux * wz;
+}
+
+// Three small triangles marking the file's +x, +y and +z, each facing +z.
+const char kAxes[] =
+    "v 10 0 0\nv 11 0 0\nv 10 1 0\n"
+    "v 0 10 0\nv 1 10 0\nv 0 11 0\n"
+    "v 0 0 10\nv 1 0 10\nv 0 1 10\n"
+    "f 1 2 3\nf 4 5 6\nf 7 8 9\n";
+
+// The saver's top view shows +x to the right and +z up the screen (its
+// device is left-handed, looking down -y). A model keeps its handedness:
+// nothing comes out mirrored.
+TEST(Handmade, AxesKeepTheirHandednessWithEitherUpAxis)
+{
+    const std::string dir = ScratchDir("axes");
+    WriteText(dir + "/axes.obj", kAxes);
+    {
+        // y up: the file's front (+z, towards the viewer) faces the
+        // saver's -z; x stays x.
+        ASSERT_TRUE(Convert(dir + "/axes.obj", dir + "/y.dat").ok);
+        Loaded loaded;
+        ASSERT_TRUE(Load(dir + "/y.dat", &loaded));
+        const Centre x = TriangleCentre(loaded.model, 0, 0), y = TriangleCentre(loaded.model, 0, 1),
+                     z = TriangleCentre(loaded.model, 0, 2);
+        EXPECT_GT(x.x, y.x);
+        EXPECT_GT(y.y, x.y);
+        EXPECT_LT(z.z, x.z);
+    }
+    {
+        // z up: a logo drawn in the file's x-y plane lies flat and reads
+        // left to right (+x) and bottom to top (+z) from above.
+        ASSERT_TRUE(Convert(dir + "/axes.obj", dir + "/z.dat", {"--up", "z"}).ok);
+        Loaded loaded;
+        ASSERT_TRUE(Load(dir + "/z.dat", &loaded));
+        const Centre x = TriangleCentre(loaded.model, 0, 0), y = TriangleCentre(loaded.model, 0, 1),
+                     z = TriangleCentre(loaded.model, 0, 2);
+        EXPECT_GT(x.x, y.x);
+        EXPECT_GT(y.z, x.z);
+        EXPECT_GT(z.y, x.y);
+        // Facing the file's +z, which is up now: seen from above.
+        EXPECT_GT(FrontY(loaded.model, 0, 0), 0);
+    }
+}
+
+// One triangle facing up, placed twice by a node tree: once as it is, once
+// through a parent's translation and a child's mirroring scale.
+const char kNodes[] = R"(<?xml version="1.0" encoding="utf-8"?>
+<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
+  <asset><unit meter="1"/><up_axis>Y_UP</up_axis></asset>
+  <library_geometries>
+    <geometry id="tri"><mesh>
+      <source id="tri-pos"><float_array id="tri-pos-a" count="9">0 0 0 1 0 0 0 0 -1</float_array>
+        <technique_common><accessor source="#tri-pos-a" count="3" stride="3">
+          <param name="X" type="float"/><param name="Y" type="float"/><param name="Z" type="float"/>
+        </accessor></technique_common></source>
+      <vertices id="tri-v"><input semantic="POSITION" source="#tri-pos"/></vertices>
+      <triangles count="1"><input semantic="VERTEX" source="#tri-v" offset="0"/><p>0 1 2</p></triangles>
+    </mesh></geometry>
+  </library_geometries>
+  <library_visual_scenes><visual_scene id="scene">
+    <node id="plain"><instance_geometry url="#tri"/></node>
+    <node id="parent"><translate>10 0 0</translate>
+      <node id="child"><translate>0 0 5</translate><scale>-1 1 1</scale><instance_geometry url="#tri"/></node>
+    </node>
+  </visual_scene></library_visual_scenes>
+  <scene><instance_visual_scene url="#scene"/></scene>
+</COLLADA>
+)";
+
+TEST(Handmade, NodeTransformsAreAppliedAndMirroredInstancesStillFaceOut)
+{
+    if (ImportFormats().find("dae") == std::string::npos)
+        GTEST_SKIP() << "this build reads no Collada files";
+    const std::string dir = ScratchDir("nodes");
+    WriteText(dir + "/nodes.dae", kNodes);
+    const ConvertReport report = Convert(dir + "/nodes.dae", dir + "/out.dat");
+    ASSERT_TRUE(report.ok) << report.error;
+    Loaded loaded;
+    ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+    ASSERT_EQ(1, loaded.model.objectCount);
+    ASSERT_EQ(2, loaded.model.objects[0].polygonCount);
+    // File: x 0..1, z -1..0 and x 9..10, z 4..5. Largest extent 10 becomes
+    // 24; centred; the saver's z is the file's -z.
+    Centre a = TriangleCentre(loaded.model, 0, 0), b = TriangleCentre(loaded.model, 0, 1);
+    if (a.x > b.x)
+        std::swap(a, b);
+    EXPECT_NEAR(-12 + 2.4 / 3, a.x, 1e-4);
+    EXPECT_NEAR(4.8 + 2.4 / 3, a.z, 1e-4);
+    EXPECT_NEAR(12 - 2.4 / 3, b.x, 1e-4);
+    EXPECT_NEAR((-14.0 / 3 + 2) * 2.4, b.z, 1e-4);
+    EXPECT_GT(FrontY(loaded.model, 0, 0), 0);
+    EXPECT_GT(FrontY(loaded.model, 0, 1), 0);
+}
+
+std::string Cube(bool inward, bool normals)
+{
+    std::string obj = "v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\nv -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n";
+    if (normals)
+        obj += "vn -1 0 0\nvn 1 0 0\nvn 0 -1 0\nvn 0 1 0\nvn 0 0 -1\nvn 0 0 1\n";
+    // Counter-clockwise seen from outside, with the normal of their side.
+    const int faces[12][4] = {{1, 8, 4, 1}, {1, 5, 8, 1}, {2, 3, 7, 2}, {2, 7, 6, 2},
+                              {1, 2, 6, 3}, {1, 6, 5, 3}, {4, 8, 7, 4}, {4, 7, 3, 4},
+                              {1, 4, 3, 5}, {1, 3, 2, 5}, {5, 6, 7, 6}, {5, 7, 8, 6}};
+    for (const auto& f : faces) {
+        const int order[3] = {f[0], inward ? f[2] : f[1], inward ? f[1] : f[2]};
+        obj += "f";
+        for (int k : order)
+            obj += " " + std::to_string(k) + (normals ? "//" + std::to_string(f[3]) : "");
+        obj += "\n";
+    }
+    return obj;
+}
+
+// A closed object is never drawn inside out, whichever way the file winds
+// it: its normals say which side is out, or, without normals, its volume.
+TEST(Handmade, ClosedObjectsFaceOutWhateverTheFileWinding)
+{
+    const std::string dir = ScratchDir("cube");
+    for (bool inward : {false, true}) {
+        for (bool normals : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "inward " << inward << ", normals " << normals);
+            WriteText(dir + "/cube.obj", Cube(inward, normals));
+            const ConvertReport report = Convert(dir + "/cube.obj", dir + "/out.dat");
+            ASSERT_TRUE(report.ok) << report.error;
+            Loaded loaded;
+            ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+            EXPECT_NEAR(6 * 24.0 * 24 * 24, SignedVolume(loaded.model, 0), 1e-2);
+        }
+    }
+}
+
+// Made normals follow the surface: one per triangle with --flat (stored as
+// flat shading), and smooth ones that still keep a box's edges sharp.
+TEST(Handmade, MadeNormalsAreFlatWhereAskedAndKeepSharpEdges)
+{
+    const std::string dir = ScratchDir("normals");
+    WriteText(dir + "/cube.obj", Cube(false, false));
+    for (bool flat : {false, true}) {
+        SCOPED_TRACE(flat ? "flat" : "smooth");
+        const ConvertReport report =
+            Convert(dir + "/cube.obj", dir + "/out.dat", flat ? std::vector<std::string>{"--flat"} : std::vector<std::string>{});
+        ASSERT_TRUE(report.ok) << report.error;
+        Loaded loaded;
+        ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+        const ModelObjectRef& ref = loaded.model.objects[0];
+        EXPECT_EQ(flat ? 1u : 2u, ref.record->shadeMode);
+        for (int32_t t = 0; t < ref.polygonCount; ++t) {
+            const ModelVertex* v = ref.vertices + 3 * t;
+            const double ux = v[1].x - v[0].x, uy = v[1].y - v[0].y, uz = v[1].z - v[0].z;
+            const double wx = v[2].x - v[0].x, wy = v[2].y - v[0].y, wz = v[2].z - v[0].z;
+            double n[3] = {uy * wz - uz * wy, uz * wx - ux * wz, ux * wy - uy * wx};
+            const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+            for (int k = 0; k < 3; ++k) {
+                EXPECT_NEAR(n[0] / length, v[k].nx, 1e-6);
+                EXPECT_NEAR(n[1] / length, v[k].ny, 1e-6);
+                EXPECT_NEAR(n[2] / length, v[k].nz, 1e-6);
+            }
+        }
+    }
+}
+
+// Bad data goes and is counted; what is left is a valid file. Data with
+// nothing left, or no extent, is refused and nothing is written.
+TEST(Handmade, NonFiniteAndDegenerateDataIsDroppedOrRefused)
+{
+    const std::string dir = ScratchDir("bad");
+    const std::string good = "v 0 0 0\nv 1 0 0\nv 0 0 -1\n";
+    WriteText(dir + "/mixed.obj", good + "v nan 0 0\nv 2 0 0\nv 2 0 -1\nv 5 0 0\nv 6 0 0\nv 7 0 0\n"
+                                         "f 1 2 3\nf 4 5 6\nf 7 8 9\nf 1 1 2\n");
+    const ConvertReport mixed = Convert(dir + "/mixed.obj", dir + "/mixed.dat");
+    ASSERT_TRUE(mixed.ok) << mixed.error;
+    // The Windows build's OBJ parser reads "nan" and "inf" as 0.
+    const bool readsNonFinite = ImportFormats().find("dae") != std::string::npos;
+    EXPECT_EQ(readsNonFinite ? 1u : 0u, mixed.clean.nonFinite);
+    EXPECT_EQ(2u, mixed.clean.degenerate);
+    EXPECT_EQ(readsNonFinite ? 1u : 2u, mixed.triangles);
+    Loaded loaded;
+    EXPECT_TRUE(Load(dir + "/mixed.dat", &loaded));
+
+    struct Case {
+        const char* name;
+        std::string obj;
+    } cases[] = {
+        {"all not finite", "v inf 0 0\nv 1 0 0\nv 0 0 1\nf 1 2 3\n"},
+        {"no size", "v 3 3 3\nv 3 3 3\nv 3 3 3\nf 1 2 3\n"},
+        {"only degenerate", "v 0 0 0\nv 1 0 0\nv 2 0 0\nf 1 2 3\n"},
+        {"points only", "v 0 0 0\nv 1 0 0\np 1 2\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!readsNonFinite && std::string(c.name) == "all not finite")
+            continue;
+        WriteText(dir + "/case.obj", c.obj);
+        const ConvertReport report = Convert(dir + "/case.obj", dir + "/case.dat");
+        EXPECT_FALSE(report.ok);
+        EXPECT_FALSE(report.error.empty());
+        EXPECT_FALSE(std::filesystem::exists(dir + "/case.dat"));
+    }
+}
+
+// Simplifying a flat sheet keeps its outline: its corners and edges stay
+// where they were, and so does its area.
+TEST(Handmade, SimplificationKeepsTheOutline)
+{
+    if (!SimplifierAvailable())
+        GTEST_SKIP() << "this build has no simplifier";
+    const std::string dir = ScratchDir("simplify");
+    std::string obj;
+    const int n = 40;
+    for (int j = 0; j <= n; ++j)
+        for (int i = 0; i <= n; ++i)
+            obj += "v " + std::to_string(i) + " 0 " + std::to_string(-j) + "\n";
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) {
+            const int a = j * (n + 1) + i + 1, b = a + 1, c = a + n + 1, d = c + 1;
+            obj += "f " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c) + "\n";
+            obj += "f " + std::to_string(b) + " " + std::to_string(d) + " " + std::to_string(c) + "\n";
+        }
+    WriteText(dir + "/sheet.obj", obj);
+    const ConvertReport report = Convert(dir + "/sheet.obj", dir + "/out.dat", {"--max-triangles", "200"});
+    ASSERT_TRUE(report.ok) << report.error;
+    EXPECT_LE(report.triangles, 200u);
+    Loaded loaded;
+    ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+    double area = 0;
+    const ModelObjectRef& ref = loaded.model.objects[0];
+    for (int32_t t = 0; t < ref.polygonCount; ++t)
+        area += FrontY(loaded.model, 0, t) / 2;
+    EXPECT_NEAR(24.0 * 24.0, area, 1e-2);
+    const Box box = Bounds(loaded.model);
+    EXPECT_NEAR(-12, box.lo[0], 1e-4);
+    EXPECT_NEAR(12, box.hi[0], 1e-4);
+    EXPECT_NEAR(-12, box.lo[2], 1e-4);
+    EXPECT_NEAR(12, box.hi[2], 1e-4);
+}
+
+// A part too large for one draw is split into pieces of at most 65,535
+// vertices; only the first object names a bitmap (the saver's own), so the
+// other pieces cannot make the saver's start-up fail.
+TEST(Handmade, ALargePartIsSplitAndOnlyTheFirstObjectNamesABitmap)
+{
+    const std::string dir = ScratchDir("split");
+    std::string obj = "vn 0 1 0\n";
+    const int n = 150;   // 45,000 triangles: three pieces
+    for (int j = 0; j <= n; ++j)
+        for (int i = 0; i <= n; ++i)
+            obj += "v " + std::to_string(i) + " 0 " + std::to_string(-j) + "\n";
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) {
+            const int a = j * (n + 1) + i + 1, b = a + 1, c = a + n + 1, d = c + 1;
+            obj += "f " + std::to_string(a) + "//1 " + std::to_string(b) + "//1 " + std::to_string(c) + "//1\n";
+            obj += "f " + std::to_string(b) + "//1 " + std::to_string(d) + "//1 " + std::to_string(c) + "//1\n";
+        }
+    WriteText(dir + "/grid.obj", obj);
+    const ConvertReport report = Convert(dir + "/grid.obj", dir + "/out.dat");
+    ASSERT_TRUE(report.ok) << report.error;
+    Loaded loaded;
+    ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+    ASSERT_EQ(3, loaded.model.objectCount);
+    int32_t triangles = 0;
+    for (int32_t i = 0; i < 3; ++i) {
+        const ModelObjectRef& ref = loaded.model.objects[i];
+        EXPECT_LE(ref.vertexCount, 65535);
+        EXPECT_EQ(i == 0, ModelTextureNameLength(ref.record) > 0) << i;
+        triangles += ref.polygonCount;
+    }
+    EXPECT_EQ(2 * n * n, triangles);
+}
+
+void WriteBitmap(const std::string& path, int width, int height)
+{
+    const int stride = (width * 3 + 3) / 4 * 4;
+    std::vector<unsigned char> file(54 + (size_t)stride * height, 0x80);
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            file[at + i] = (unsigned char)(v >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, (uint32_t)file.size());
+    put32(6, 0);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, (uint32_t)width);
+    put32(22, (uint32_t)height);
+    put32(26, 1 | (24u << 16));
+    put32(30, 0);
+    FILE* out = fopen(path.c_str(), "wb");
+    fwrite(file.data(), 1, file.size(), out);
+    fclose(out);
+}
+
+// A texture name is written for an object after the first only when a
+// bitmap the saver can load lies beside the output.
+TEST(Handmade, OtherObjectsNameOnlyBitmapsThatLieBesideTheOutput)
+{
+    const std::string dir = ScratchDir("textures");
+    WriteText(dir + "/m.mtl", "newmtl big\nKd 1 0 0\nnewmtl wood\nKd 0 1 0\nmap_Kd maps/wood.png\n"
+                              "newmtl odd\nKd 0 0 1\nmap_Kd odd.png\nnewmtl gone\nmap_Kd gone.png\n");
+    WriteText(dir + "/m.obj", "mtllib m.mtl\nv 0 0 0\nv 10 0 0\nv 0 0 -10\nv 0 1 0\nv 1 1 0\nv 0 1 -1\n"
+                              "vt 0 0\nvt 1 0\nvt 0 1\n"
+                              "usemtl big\nf 1/1 2/2 3/3\nusemtl wood\nf 4/1 5/2 6/3\n"
+                              "usemtl odd\nf 4/1 5/2 6/3\nusemtl gone\nf 4/1 5/2 6/3\n");
+    WriteBitmap(dir + "/wood.bmp", 64, 32);
+    WriteBitmap(dir + "/odd.bmp", 48, 48);
+    const ConvertReport report = Convert(dir + "/m.obj", dir + "/out.dat");
+    ASSERT_TRUE(report.ok) << report.error;
+    ASSERT_EQ(4u, report.objects.size());
+    EXPECT_EQ("sample.bmp", report.objects[0].textureName);   // the saver's own setting
+    std::map<float, std::string> byGreen;
+    for (size_t i = 1; i < 4; ++i)
+        byGreen[report.objects[i].material.diffuse.g + 2 * report.objects[i].material.diffuse.b] =
+            report.objects[i].textureName;
+    EXPECT_EQ("wood.bmp", byGreen[1.0f]);
+    EXPECT_EQ("", byGreen[2.0f]);   // 48 x 48: not a power of two
+    EXPECT_EQ(2u, report.layout.texturesLeftOut.size());
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// Real model files nobody here wrote (Debian's assimp-testmodels), one of
+// each common format, converted and read back with the saver's loader:
+// what the saver relies on holds for every one of them.
+#include "convert_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cmath>
+#include <algorithm>
+#include <sys/stat.h>
+
+using namespace convert_test;
+
+namespace {
+
+struct Sample {
+    const char* file;
+    const char* options;   // "" or one option and its value
+    size_t minimumObjects;
+    bool split;            // large enough to need several draw calls
+    size_t maxTriangles;   // 0: every triangle kept
+};
+
+void PrintTo(const Sample& s, std::ostream* os) { *os << s.file; }
+
+const Sample kSamples[] = {
+    {"OBJ/spider.obj", "", 19, false, 0},                 // several materials
+    {"LWO/LWO2/hierarchy.lwo", "", 4, false, 0},          // layers with pivots
+    {"3DS/fels.3ds", "--up=z", 1, false, 0},
+    {"PLY/Wuson.ply", "", 1, false, 0},
+    {"STL/Spider_binary.stl", "--up=z", 1, false, 0},
+    {"glTF2/BoxTextured-glTF/BoxTextured.gltf", "", 1, false, 0},
+    {"Collada/duck.dae", "", 1, false, 0},
+    {"glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb", "", 30, true, 0},
+    {"glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb", "--max-triangles=20000", 30, false, 20000},
+};
+
+double Area(const ModelObjectRef& ref)
+{
+    double area = 0;
+    for (int32_t t = 0; t + 2 < ref.vertexCount; t += 3) {
+        const ModelVertex* v = ref.vertices + t;
+        const double ux = v[1].x - v[0].x, uy = v[1].y - v[0].y, uz = v[1].z - v[0].z;
+        const double wx = v[2].x - v[0].x, wy = v[2].y - v[0].y, wz = v[2].z - v[0].z;
+        area += std::sqrt(std::pow(uy * wz - uz * wy, 2) + std::pow(uz * wx - ux * wz, 2) +
+                          std::pow(ux * wy - uy * wx, 2)) / 2;
+    }
+    return area;
+}
+
+class TestModels : public ::testing::TestWithParam<Sample> {};
+
+TEST_P(TestModels, ConvertToWhatTheSaverReliesOn)
+{
+    const Sample& s = GetParam();
+    struct stat st;
+    if (stat(TestModel(s.file).c_str(), &st) != 0)
+        GTEST_SKIP() << "assimp-testmodels is not installed";
+    const std::string out = ScratchDir("testmodels") + "/morvella.dat";
+    std::vector<std::string> extra;
+    if (*s.options) {
+        const std::string o = s.options;
+        extra = {o.substr(0, o.find('=')), o.substr(o.find('=') + 1)};
+    }
+    const ConvertReport report = Convert(TestModel(s.file), out, extra);
+    ASSERT_TRUE(report.ok) << report.error;
+
+    Loaded loaded;
+    ASSERT_TRUE(Load(out, &loaded));
+    const ModelData& model = loaded.model;
+    ASSERT_EQ((int32_t)report.objects.size(), model.objectCount);
+    EXPECT_GE((size_t)model.objectCount, s.minimumObjects);
+    EXPECT_EQ(s.split, report.layout.partsSplit > 0);
+
+    // Placed below the saver's square: largest extent 24, centred in x and
+    // z, top at y = 0.
+    const Box box = Bounds(model);
+    const double largest = std::max({box.hi[0] - box.lo[0], box.hi[1] - box.lo[1], box.hi[2] - box.lo[2]});
+    EXPECT_NEAR(24.0, largest, 1e-3);
+    EXPECT_NEAR(0.0, box.hi[1], 1e-4);
+    EXPECT_NEAR(0.0, box.lo[0] + box.hi[0], 1e-3);
+    EXPECT_NEAR(0.0, box.lo[2] + box.hi[2], 1e-3);
+
+    size_t triangles = 0, badNormals = 0, backwards = 0;
+    std::vector<double> areaOfPart;   // pieces of one part follow each other
+    for (int32_t i = 0; i < model.objectCount; ++i) {
+        const ModelObjectRef& ref = model.objects[i];
+        SCOPED_TRACE(i);
+        // One triangle list per object, each within one draw call.
+        EXPECT_EQ(3, ref.vertsPerPolygon);
+        EXPECT_LE(ref.vertexCount, 65535);
+        EXPECT_GT(ref.polygonCount, 0);
+        triangles += (size_t)ref.polygonCount;
+        // Only the first object names a texture: no bitmap lies beside the
+        // output, so no other name may make the saver's start-up fail.
+        EXPECT_EQ(i == 0, ModelTextureNameLength(ref.record) > 0);
+        if (report.objects[i].piece == 1)
+            areaOfPart.push_back(0);
+        areaOfPart.back() += Area(ref);
+        for (int32_t t = 0; t + 2 < ref.vertexCount; t += 3) {
+            const ModelVertex* v = ref.vertices + t;
+            double sum[3] = {0, 0, 0};
+            for (int k = 0; k < 3; ++k) {
+                const double length = std::sqrt(v[k].nx * v[k].nx + v[k].ny * v[k].ny + v[k].nz * v[k].nz);
+                badNormals += std::fabs(length - 1.0) > 1e-3;
+                sum[0] += v[k].nx;
+                sum[1] += v[k].ny;
+                sum[2] += v[k].nz;
+            }
+            // The front as the device sees it agrees with the normals.
+            const double ux = v[1].x - v[0].x, uy = v[1].y - v[0].y, uz = v[1].z - v[0].z;
+            const double wx = v[2].x - v[0].x, wy = v[2].y - v[0].y, wz = v[2].z - v[0].z;
+            const double front[3] = {uy * wz - uz * wy, uz * wx - ux * wz, ux * wy - uy * wx};
+            backwards += front[0] * sum[0] + front[1] * sum[1] + front[2] * sum[2] <= 0;
+        }
+    }
+    EXPECT_EQ(report.triangles, triangles);
+    if (s.maxTriangles) {
+        EXPECT_LE(triangles, s.maxTriangles);
+    }
+    EXPECT_EQ(0u, badNormals);
+    EXPECT_EQ(0u, backwards);
+    // The first object comes from the part with the largest surface.
+    EXPECT_EQ(areaOfPart.front(), *std::max_element(areaOfPart.begin(), areaOfPart.end()));
+}
+
+std::string SampleName(const ::testing::TestParamInfo<Sample>& info)
+{
+    std::string name = info.param.file;
+    name = name.substr(name.find_last_of('/') + 1) + info.param.options;
+    for (char& c : name)
+        if (!isalnum((unsigned char)c))
+            c = '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, TestModels, ::testing::ValuesIn(kSamples), SampleName);
+
+}  // namespace

@@ -1,0 +1,279 @@
+// The release package's morvella-convert.exe under Wine, and what the saver
+// makes of its output: an OBJ with its MTL colours becomes a file the
+// saver's loader takes; a converted closed object shows, lit and coloured,
+// in every animation; an object split into several draws shows every part.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "assets/model_data.h"
+#include "doubles/test_support.h"
+#include "saver_driver.h"
+
+namespace {
+
+const char kTestModels[] = "Z:\\usr\\share\\assimp\\models\\";
+
+DWORD RunConverter(const std::string& args)
+{
+    const std::string exe = DistFile("morvella-convert.exe");
+    std::string line = "\"" + exe + "\" " + args;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    if (!CreateProcessA(exe.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &info))
+        return 0xFFFFFFFF;
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info.hProcess, &code);
+    else
+        TerminateProcess(info.hProcess, 99);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    return code;
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    if (file) {
+        fwrite(text.data(), 1, text.size(), file);
+        fclose(file);
+    }
+}
+
+// A closed sphere, counter-clockwise seen from outside, without normals.
+std::string SphereObj(int rings, int segments)
+{
+    std::string obj;
+    char line[96];
+    for (int r = 0; r <= rings; ++r)
+        for (int s = 0; s < segments; ++s) {
+            const double theta = 3.14159265358979 * r / rings, phi = 2 * 3.14159265358979 * s / segments;
+            snprintf(line, sizeof line, "v %.6f %.6f %.6f\n", sin(theta) * cos(phi), cos(theta), -sin(theta) * sin(phi));
+            obj += line;
+        }
+    for (int r = 0; r < rings; ++r)
+        for (int s = 0; s < segments; ++s) {
+            const int a = r * segments + s + 1, b = r * segments + (s + 1) % segments + 1;
+            const int c = a + segments, d = b + segments;
+            snprintf(line, sizeof line, "f %d %d %d\nf %d %d %d\n", a, c, b, b, c, d);
+            obj += line;
+        }
+    return obj;
+}
+
+// A flat grid in the x-z plane facing up: squares x squares x 2 triangles.
+std::string GridObj(int squares)
+{
+    std::string obj = "mtllib grid.mtl\nusemtl green\nvn 0 1 0\n";
+    char line[96];
+    for (int j = 0; j <= squares; ++j)
+        for (int i = 0; i <= squares; ++i) {
+            snprintf(line, sizeof line, "v %d 0 %d\n", i, -j);
+            obj += line;
+        }
+    const int row = squares + 1;
+    for (int j = 0; j < squares; ++j)
+        for (int i = 0; i < squares; ++i) {
+            const int a = j * row + i + 1, b = a + 1, c = a + row, d = c + 1;
+            snprintf(line, sizeof line, "f %d//1 %d//1 %d//1\nf %d//1 %d//1 %d//1\n", a, b, c, b, d, c);
+            obj += line;
+        }
+    return obj;
+}
+
+struct Screen {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;   // 0xRRGGBB, top-down
+};
+
+Screen Capture()
+{
+    Screen s;
+    HDC screen = GetDC(nullptr);
+    s.width = GetDeviceCaps(screen, HORZRES);
+    s.height = GetDeviceCaps(screen, VERTRES);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = s.width;
+    info.bmiHeader.biHeight = -s.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, s.width, s.height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    s.pixels.assign((uint32_t*)bits, (uint32_t*)bits + (size_t)s.width * s.height);
+    for (auto& p : s.pixels)
+        p &= 0xFFFFFF;
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(dib);
+    ReleaseDC(nullptr, screen);
+    return s;
+}
+
+// Pixels of the centred 640 x 480 picture, in columns [from, to) of it,
+// where one channel (16 red, 8 green) clearly outweighs the other two: the
+// object's colour. The error page is white on black and has none.
+long Tinted(const Screen& s, int shift, int from = 0, int to = 640)
+{
+    const int left = s.width / 2 - 320, top = s.height / 2 - 240;
+    long n = 0;
+    for (int y = top; y < top + 480; ++y)
+        for (int x = left + from; x < left + to; ++x) {
+            const uint32_t p = s.pixels[(size_t)y * s.width + x];
+            const int c = (p >> shift) & 255;
+            const int rest = std::max((p >> (shift == 16 ? 8 : 16)) & 255, p & 255);
+            n += c > 60 && c > rest + 40;
+        }
+    return n;
+}
+
+long Reddish(const Screen& s, int from = 0, int to = 640) { return Tinted(s, 16, from, to); }
+long Greenish(const Screen& s, int from = 0, int to = 640) { return Tinted(s, 8, from, to); }
+
+struct ConvertedInSaver : ::testing::Test {
+    std::string folder;
+    SaverProcess saver;
+
+    void SetUp() override
+    {
+        if (!Exists(DistFile("morvella-convert.exe")))
+            GTEST_SKIP() << "the converter has not been built";
+        RemoveIni();
+        folder = TestDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ASSERT_TRUE(CopyInto(DistFile("morvella.scr"), folder, "morvella.scr"));
+        // A white texture: the object shows the colour of the settings.
+        testsupport::WriteBytes(folder + "\\white.bmp",
+                                testsupport::Bitmap24(64, 64, [](int, int) { return 0xFFFFFFu; }));
+        WriteIni("Bitmap", "white.bmp");
+    }
+    void TearDown() override { RemoveIni(); }
+
+    // Runs the saver from the folder and captures the screen `shots` times,
+    // `gapMs` apart, after the first second.
+    std::vector<Screen> Run(int shots, DWORD gapMs)
+    {
+        std::vector<Screen> screens;
+        EXPECT_TRUE(StartSaver(saver, "/s", folder + "\\morvella.scr"));
+        EXPECT_NE(nullptr, WaitForSaverWindow(saver.pid()));
+        Pump(1000);
+        for (int i = 0; i < shots; ++i) {
+            if (i)
+                Pump(gapMs);
+            screens.push_back(Capture());
+        }
+        EXPECT_TRUE(saver.Running());
+        PressKey(VK_SPACE);
+        EXPECT_EQ(0u, saver.WaitExit(10000));
+        return screens;
+    }
+};
+
+TEST_F(ConvertedInSaver, ObjWithItsColoursConvertsAndOtherInputIsRefused)
+{
+    const std::string out = folder + "\\spider.dat";
+    ASSERT_EQ(0u, RunConverter(std::string("\"") + kTestModels + "OBJ\\spider.obj\" \"" + out + "\""));
+    ModelData model;
+    ClearModelData(&model);
+    ASSERT_TRUE(LoadModelFile(&model, out.c_str()));
+    EXPECT_GE(model.objectCount, 2);
+    std::set<float> reds;
+    for (int32_t i = 0; i < model.objectCount; ++i)
+        reds.insert(model.objects[i].record->material.diffuse.r);
+    EXPECT_GE(reds.size(), 2u) << "the MTL colours";
+    FreeModelData(&model);
+
+    // No reader for these in this build, an empty OBJ, a folder to write
+    // into: one clear failure each, and nothing written.
+    WriteText(folder + "\\empty.obj", "");
+    const std::string cases[] = {
+        std::string("\"") + kTestModels + "STL\\Spider_binary.stl\" \"" + folder + "\\a.dat\"",
+        "\"" + folder + "\\empty.obj\" \"" + folder + "\\b.dat\"",
+        std::string("\"") + kTestModels + "OBJ\\spider.obj\" \"" + folder + "\\no\\such\\c.dat\"",
+    };
+    for (const std::string& args : cases) {
+        SCOPED_TRACE(args);
+        EXPECT_EQ(1u, RunConverter(args));
+    }
+    EXPECT_FALSE(Exists(folder + "\\a.dat"));
+    EXPECT_FALSE(Exists(folder + "\\b.dat"));
+    EXPECT_EQ(2u, RunConverter("--up"));
+}
+
+TEST_F(ConvertedInSaver, AClosedObjectShowsInEveryAnimation)
+{
+    WriteText(folder + "\\sphere.obj", SphereObj(24, 48));
+    ASSERT_EQ(0u, RunConverter("\"" + folder + "\\sphere.obj\" \"" + folder + "\\morvella.dat\""));
+    WriteIni("Speed", "20");
+    WriteIni("Red", "255");
+    WriteIni("Green", "40");
+    WriteIni("Blue", "40");
+    for (int animation = 1; animation <= 5; ++animation) {
+        SCOPED_TRACE(testing::Message() << "Animation " << animation);
+        WriteIni("Animation", std::to_string(animation).c_str());
+        // The orbiting camera's heading turns on its own: the sphere is in
+        // view for about 100 of every 210 ticks, the first time from tick
+        // 55 on. Five seconds of captures see it whatever Wine's timer rate.
+        const int shots = animation == 3 ? 10 : 4;
+        const std::vector<Screen> screens = Run(shots, 500);
+        int shown = 0;
+        for (const Screen& s : screens)
+            shown += Reddish(s) > 2000;
+        if (animation == 3) {
+            EXPECT_GE(shown, 1);
+        } else {
+            EXPECT_EQ(shots, shown);
+        }
+    }
+}
+
+TEST_F(ConvertedInSaver, AnObjectSplitIntoSeveralDrawsShowsEveryPart)
+{
+    // 160 x 160 squares: 51,200 triangles, three draws of at most 65,535
+    // vertices, slabs side by side along x.
+    WriteText(folder + "\\grid.mtl", "newmtl green\nKd 0.1 1 0.1\n");
+    WriteText(folder + "\\grid.obj", GridObj(160));
+    ASSERT_EQ(0u, RunConverter("\"" + folder + "\\grid.obj\" \"" + folder + "\\morvella.dat\""));
+    ModelData model;
+    ClearModelData(&model);
+    ASSERT_TRUE(LoadModelFile(&model, (folder + "\\morvella.dat").c_str()));
+    EXPECT_EQ(3, model.objectCount);
+    FreeModelData(&model);
+    // The wave's camera looks down from height 50 for its first ten
+    // seconds: the whole square is in the picture. The first slab takes
+    // the settings' red, the others the file's green.
+    WriteIni("Speed", "20");
+    WriteIni("Animation", "2");
+    WriteIni("Red", "255");
+    WriteIni("Green", "40");
+    WriteIni("Blue", "40");
+    const Screen s = Run(1, 0).front();
+    const long left = Reddish(s, 0, 213) + Greenish(s, 0, 213);
+    const long middle = Reddish(s, 213, 426) + Greenish(s, 213, 426);
+    const long right = Reddish(s, 426, 640) + Greenish(s, 426, 640);
+    EXPECT_GT(left, 20000);
+    EXPECT_GT(middle, 20000);
+    EXPECT_GT(right, 20000);
+    EXPECT_GT(Reddish(s), 10000);
+    EXPECT_GT(Greenish(s), 20000);
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+#include "tools/convert/convert.h"
+
+#include "tools/convert/import.h"
+#include "tools/convert/model_file.h"
+#include "tools/convert/normals.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+size_t CountTriangles(const Scene& scene)
+{
+    size_t n = 0;
+    for (const Part& part : scene.parts)
+        n += part.Triangles();
+    return n;
+}
+
+std::string Describe(const ConvertOptions& options, size_t triangles)
+{
+    const std::string name = std::filesystem::path(options.input).filename().string();
+    return "Morvella model converted from " + name + ", " + std::to_string(triangles) + " triangles.";
+}
+
+bool Fail(ConvertReport* report, const std::string& error, bool output = false)
+{
+    report->error = error;
+    report->outputAtFault = output;
+    return false;
+}
+
+bool Run(const ConvertOptions& options, ConvertReport* report)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(options.input, ec))
+        return Fail(report, std::filesystem::exists(options.input, ec) ? "not a file" : "no such file");
+    Scene scene;
+    const ImportResult imported = ImportModel(options.input, &scene);
+    if (!imported.ok)
+        return Fail(report, imported.error);
+    report->skippedPrimitives = imported.skippedPrimitives;
+    report->inputParts = scene.parts.size();
+    report->inputTriangles = CountTriangles(scene);
+    if (report->inputTriangles == 0)
+        return Fail(report, "the file holds no triangles");
+
+    DropNonFinite(&scene, &report->clean);
+    DropEmptyParts(&scene);
+    if (scene.parts.empty())
+        return Fail(report, "every triangle has a NaN or infinite coordinate");
+    ToSaverAxes(&scene, options.placement.up, &report->place);
+    if (!FitScene(&scene, options.placement.size, &report->place))
+        return Fail(report, "the object has no size: every point is in one place");
+    DropDegenerate(&scene, &report->clean);
+    DropEmptyParts(&scene);
+    if (scene.parts.empty())
+        return Fail(report, "every triangle is degenerate (no area)");
+    OrientScene(&scene, &report->orient);
+    if (options.maxTriangles > 0 && CountTriangles(scene) > options.maxTriangles) {
+        SimplifyScene(&scene, options.maxTriangles, &report->simplify);
+        report->simplified = true;
+        CleanCounts after;
+        DropDegenerate(&scene, &after);
+        DropEmptyParts(&scene);
+        report->simplify.after = CountTriangles(scene);
+        // A simplified outline may lie a little inside the old one.
+        if (scene.parts.empty() || !FitScene(&scene, options.placement.size, &report->place))
+            return Fail(report, "nothing is left after simplification");
+    }
+    report->generatedNormals = MakeNormals(&scene, options.flat);
+
+    const std::string outputDir = std::filesystem::path(options.output).parent_path().string();
+    report->objects = LayOutObjects(&scene, options.flat, outputDir, &report->layout);
+    for (const PlannedObject& o : report->objects) {
+        report->triangles += o.vertices.size() / 3;
+        report->vertices += o.vertices.size();
+    }
+    std::vector<unsigned char> file;
+    std::string error;
+    if (!BuildModelFile(report->objects, Describe(options, report->triangles), &file, &error) ||
+        !CheckModelFile(file, report->objects, &error))
+        return Fail(report, error, true);
+    if (!WriteModelFile(options.output, file, report->objects, &error))
+        return Fail(report, error, true);
+    report->bytes = file.size();
+    return true;
+}
+
+}  // namespace
+
+double EstimatedFrameMs(size_t triangles)
+{
+    return 6.75 + (double)triangles * (18.0 / 16384.0);
+}
+
+ConvertReport ConvertModel(const ConvertOptions& options)
+{
+    ConvertReport report;
+    report.ok = Run(options, &report);
+    return report;
+}

@@ -1,0 +1,24 @@
+// Reading a 3D model file into parts of triangles, in the file's own
+// coordinates (right-handed, front faces counter-clockwise, as the common
+// formats and the import libraries agree), with every node transform
+// applied. Each build has one reader: the model-import library natively, a
+// smaller set of maintained parsers in the Windows build.
+#ifndef MORVELLA_TOOLS_CONVERT_IMPORT_H
+#define MORVELLA_TOOLS_CONVERT_IMPORT_H
+
+#include "tools/convert/mesh.h"
+
+#include <string>
+
+struct ImportResult {
+    bool ok = false;
+    std::string error;           // why the file could not be read, when not ok
+    size_t skippedPrimitives = 0;  // points and lines, which have no surface
+};
+
+ImportResult ImportModel(const std::string& path, Scene* scene);
+
+// What this build reads, for the usage text.
+std::string ImportFormats();
+
+#endif

@@ -1,0 +1,168 @@
+// The native reader: every format the model-import library reads.
+#include "tools/convert/import.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/config.h>
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct Transform {
+    aiMatrix4x4 point;
+    aiMatrix3x3 normal;    // inverse transpose of the point transform's 3 x 3
+    bool mirrors;          // a negative determinant turns the winding over
+};
+
+Vec3 ToVec(const aiVector3D& v)
+{
+    return {(double)v.x, (double)v.y, (double)v.z};
+}
+
+void ReadMaterial(const aiScene* ai, unsigned index, Part* part)
+{
+    if (index >= ai->mNumMaterials || !ai->mMaterials[index])
+        return;
+    const aiMaterial* material = ai->mMaterials[index];
+    aiColor4D colour;
+    if (material->Get(AI_MATKEY_COLOR_DIFFUSE, colour) == AI_SUCCESS ||
+        material->Get(AI_MATKEY_BASE_COLOR, colour) == AI_SUCCESS) {
+        const float c[4] = {colour.r, colour.g, colour.b, colour.a};
+        for (int i = 0; i < 4; ++i)
+            part->diffuse[i] = std::isfinite(c[i]) ? std::fmin(std::fmax(c[i], 0.0f), 1.0f) : 1.0f;
+    }
+    aiString name;
+    if (material->GetTexture(aiTextureType_DIFFUSE, 0, &name) == AI_SUCCESS)
+        part->texture = name.C_Str();
+    if (part->name.empty()) {
+        aiString materialName;
+        if (material->Get(AI_MATKEY_NAME, materialName) == AI_SUCCESS)
+            part->name = materialName.C_Str();
+    }
+}
+
+void AddInstance(const aiMesh* mesh, const Transform& t, Part* part, ImportResult* result)
+{
+    const bool normals = mesh->HasNormals();
+    const bool uv = mesh->HasTextureCoords(0);
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+        const aiFace& face = mesh->mFaces[f];
+        if (face.mNumIndices != 3) {
+            ++result->skippedPrimitives;
+            continue;
+        }
+        bool inside = true;
+        for (unsigned k = 0; k < 3; ++k)
+            inside = inside && face.mIndices[k] < mesh->mNumVertices;
+        if (!inside) {
+            ++result->skippedPrimitives;
+            continue;
+        }
+        Corner corners[3];
+        for (unsigned k = 0; k < 3; ++k) {
+            const unsigned i = face.mIndices[k];
+            Corner& c = corners[k];
+            c.position = ToVec(t.point * mesh->mVertices[i]);
+            c.normal = normals ? ToVec(t.normal * mesh->mNormals[i]) : Vec3{0, 0, 0};
+            c.u = uv ? mesh->mTextureCoords[0][i].x : 0.0;
+            c.v = uv ? mesh->mTextureCoords[0][i].y : 0.0;
+        }
+        if (t.mirrors)
+            std::swap(corners[1], corners[2]);
+        part->corners.insert(part->corners.end(), corners, corners + 3);
+    }
+}
+
+void Walk(const aiScene* ai, const aiNode* node, const aiMatrix4x4& parent, std::vector<Part>& parts,
+          ImportResult* result, int depth)
+{
+    // Node trees are shallow; a deeper one is a damaged or hostile file.
+    if (!node || depth > 1000)
+        return;
+    const aiMatrix4x4 point = parent * node->mTransformation;
+    Transform t;
+    t.point = point;
+    aiMatrix3x3 linear(point);
+    t.mirrors = linear.Determinant() < 0;
+    t.normal = linear.Inverse().Transpose();
+    for (unsigned m = 0; m < node->mNumMeshes; ++m) {
+        const unsigned index = node->mMeshes[m];
+        if (index < ai->mNumMeshes && ai->mMeshes[index])
+            AddInstance(ai->mMeshes[index], t, &parts[index], result);
+    }
+    for (unsigned c = 0; c < node->mNumChildren; ++c)
+        Walk(ai, node->mChildren[c], point, parts, result, depth + 1);
+}
+
+// LightWave's first object format (before version 6), which the library
+// this build uses no longer reads.
+bool IsOldLightWave(const std::string& path)
+{
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    char head[12] = {};
+    const size_t got = fread(head, 1, sizeof(head), file);
+    fclose(file);
+    return got == sizeof(head) && memcmp(head, "FORM", 4) == 0 && memcmp(head + 8, "LWOB", 4) == 0;
+}
+
+}  // namespace
+
+std::string ImportFormats()
+{
+    Assimp::Importer importer;
+    std::string list;
+    importer.GetExtensionList(list);
+    return list;
+}
+
+ImportResult ImportModel(const std::string& path, Scene* scene)
+{
+    ImportResult result;
+    Assimp::Importer importer;
+    // Points and lines have no surface to show.
+    importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+    const aiScene* ai = importer.ReadFile(path, aiProcess_Triangulate | aiProcess_SortByPType |
+                                                    aiProcess_FlipUVs | aiProcess_ValidateDataStructure);
+    if (!ai) {
+        if (IsOldLightWave(path)) {
+            result.error = "an LWOB file (LightWave before version 6), which this build cannot read; "
+                           "save it again as LWO2";
+            return result;
+        }
+        result.error = importer.GetErrorString();
+        if (result.error.find("bad_alloc") != std::string::npos)
+            result.error = "reading it needs more memory than a conversion may take; the file is damaged or too large";
+        if (result.error.empty())
+            result.error = "the file could not be read";
+        return result;
+    }
+    if (!ai->mRootNode || (ai->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
+        result.error = "the file holds no meshes";
+        return result;
+    }
+    std::vector<Part> parts(ai->mNumMeshes);
+    for (unsigned m = 0; m < ai->mNumMeshes; ++m) {
+        const aiMesh* mesh = ai->mMeshes[m];
+        if (!mesh)
+            continue;
+        parts[m].name = mesh->mName.C_Str();
+        parts[m].hasNormals = mesh->HasNormals();
+        parts[m].hasUV = mesh->HasTextureCoords(0);
+        ReadMaterial(ai, mesh->mMaterialIndex, &parts[m]);
+        if (parts[m].name.empty())
+            parts[m].name = "mesh " + std::to_string(m + 1);
+    }
+    Walk(ai, ai->mRootNode, aiMatrix4x4(), parts, &result, 0);
+    for (Part& part : parts)
+        if (!part.corners.empty())
+            scene->parts.push_back(std::move(part));
+    result.ok = true;
+    return result;
+}

@@ -1,0 +1,158 @@
+#include "tools/convert/layout.h"
+
+#include "tools/convert/textures.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cstring>
+#include <numeric>
+
+namespace {
+
+const uint32_t kShadeFlat = 1;
+const uint32_t kShadeGouraud = 2;
+// The saver replaces the first object's texture by its Bitmap setting;
+// this is the bitmap that setting names by default.
+const char kFirstTexture[] = "sample.bmp";
+
+double Area(const Part& part)
+{
+    double area = 0;
+    for (size_t t = 0; t + 2 < part.corners.size(); t += 3)
+        area += Length(FrontNormal(part.corners[t].position, part.corners[t + 1].position,
+                                   part.corners[t + 2].position));
+    return area / 2;
+}
+
+ModelMaterial Material(const Part& part)
+{
+    ModelMaterial m;
+    const float* d = part.diffuse;
+    m.diffuse = {d[0], d[1], d[2], 1.0f};
+    // The saver's ambient light is mid grey: lit by it, the sides that face
+    // away from the light keep the object's colour, darker.
+    m.ambient = m.diffuse;
+    m.specular = {0.25f, 0.25f, 0.25f, 1.0f};
+    m.emissive = {0.0f, 0.0f, 0.0f, 1.0f};
+    m.power = 20.0f;
+    return m;
+}
+
+struct Bounds {
+    double minX = DBL_MAX, maxX = -DBL_MAX, minZ = DBL_MAX, maxZ = -DBL_MAX;
+};
+
+ModelVertex Vertex(const Corner& c, bool fileUV, const Bounds& b)
+{
+    ModelVertex v;
+    v.x = (float)c.position.x;
+    v.y = (float)c.position.y;
+    v.z = (float)c.position.z;
+    v.nx = (float)c.normal.x;
+    v.ny = (float)c.normal.y;
+    v.nz = (float)c.normal.z;
+    if (fileUV) {
+        v.tu = (float)c.u;
+        v.tv = (float)c.v;
+    } else {
+        // The projection the saver gives its first object, one repeat.
+        const double w = std::max(b.maxX - b.minX, 1e-30), d = std::max(b.maxZ - b.minZ, 1e-30);
+        v.tu = (float)((c.position.x - b.minX) / w);
+        v.tv = (float)(-(c.position.z - b.minZ) / d);
+    }
+    return v;
+}
+
+// Triangle order for splitting: by the centre's coordinate along the
+// part's longer horizontal axis.
+std::vector<size_t> SlabOrder(const Part& part)
+{
+    const size_t n = part.Triangles();
+    Bounds b;
+    for (const Corner& c : part.corners) {
+        b.minX = std::min(b.minX, c.position.x);
+        b.maxX = std::max(b.maxX, c.position.x);
+        b.minZ = std::min(b.minZ, c.position.z);
+        b.maxZ = std::max(b.maxZ, c.position.z);
+    }
+    const bool alongX = b.maxX - b.minX >= b.maxZ - b.minZ;
+    std::vector<double> key(n);
+    for (size_t t = 0; t < n; ++t) {
+        const Corner* c = &part.corners[3 * t];
+        key[t] = alongX ? c[0].position.x + c[1].position.x + c[2].position.x
+                        : c[0].position.z + c[1].position.z + c[2].position.z;
+    }
+    std::vector<size_t> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t c) { return key[a] < key[c]; });
+    return order;
+}
+
+}  // namespace
+
+std::vector<PlannedObject> LayOutObjects(Scene* scene, bool flat, const std::string& outputDir,
+                                         LayoutReport* report)
+{
+    std::vector<double> areas;
+    for (const Part& part : scene->parts)
+        areas.push_back(Area(part));
+    std::vector<size_t> order(scene->parts.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return areas[a] > areas[b]; });
+
+    Bounds all;
+    for (const Part& part : scene->parts)
+        for (const Corner& c : part.corners) {
+            all.minX = std::min(all.minX, c.position.x);
+            all.maxX = std::max(all.maxX, c.position.x);
+            all.minZ = std::min(all.minZ, c.position.z);
+            all.maxZ = std::max(all.maxZ, c.position.z);
+        }
+
+    std::vector<PlannedObject> objects;
+    for (size_t rank = 0; rank < order.size(); ++rank) {
+        const Part& part = scene->parts[order[rank]];
+        std::string texture;
+        if (rank == 0) {
+            texture = kFirstTexture;
+        } else if (!part.texture.empty()) {
+            std::string why;
+            texture = UsableTextureName(part.texture, outputDir, &why);
+            const std::string note = part.texture + ": " + why;
+            auto& left = report->texturesLeftOut;
+            if (texture.empty() && std::find(left.begin(), left.end(), note) == left.end())
+                left.push_back(note);
+        }
+        const bool fileUV = rank > 0 && !texture.empty() && part.hasUV;
+        const size_t triangles = part.Triangles();
+        const int pieces = (int)((triangles + kMaxObjectTriangles - 1) / kMaxObjectTriangles);
+        std::vector<size_t> sequence;
+        if (pieces > 1) {
+            sequence = SlabOrder(part);
+            ++report->partsSplit;
+        } else {
+            sequence.resize(triangles);
+            std::iota(sequence.begin(), sequence.end(), 0);
+        }
+        for (int piece = 0; piece < pieces; ++piece) {
+            PlannedObject object;
+            object.name = part.name;
+            object.piece = piece + 1;
+            object.pieces = pieces;
+            object.material = Material(part);
+            // The saver names its bitmap for the first object alone; the
+            // other pieces of the first part are left untextured rather
+            // than name a bitmap that may not be there.
+            object.textureName = rank == 0 && piece > 0 ? std::string() : texture;
+            object.shadeMode = flat ? kShadeFlat : kShadeGouraud;
+            const size_t from = (size_t)piece * kMaxObjectTriangles;
+            const size_t to = std::min(triangles, from + kMaxObjectTriangles);
+            object.vertices.reserve((to - from) * 3);
+            for (size_t i = from; i < to; ++i)
+                for (int k = 0; k < 3; ++k)
+                    object.vertices.push_back(Vertex(part.corners[3 * sequence[i] + k], fileUV, all));
+            objects.push_back(std::move(object));
+        }
+    }
+    return objects;
+}

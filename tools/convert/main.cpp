@@ -1,0 +1,124 @@
+// morvella-convert: turns a 3D model file into the saver's morvella.dat.
+// Exit codes: 0 written, 1 the input could not be converted or the output
+// not written (nothing was replaced), 2 wrong usage.
+#include "tools/convert/convert.h"
+#include "tools/convert/guard.h"
+#include "tools/convert/import.h"
+#include "tools/convert/model_file.h"
+#include "tools/convert/options.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// No model of any sensible size takes this long; a damaged one may loop.
+const unsigned kTimeLimitSeconds = 600;
+
+// Beyond this many triangles a software-rendered frame takes over 50 ms.
+const size_t kWarnTriangles = 40000;
+
+std::string Thousands(size_t n)
+{
+    std::string digits = std::to_string(n), out;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+std::string PieceText(const PlannedObject& o)
+{
+    return o.pieces > 1 ? " (piece " + std::to_string(o.piece) + " of " + std::to_string(o.pieces) + ")" : "";
+}
+
+void PrintSummary(const ConvertOptions& options, const ConvertReport& r)
+{
+    printf("%s: %s triangles in %zu part(s)\n", options.input.c_str(), Thousands(r.inputTriangles).c_str(),
+           r.inputParts);
+    std::string dropped;
+    if (r.clean.nonFinite)
+        dropped += ", " + Thousands(r.clean.nonFinite) + " with NaN or infinite coordinates";
+    if (r.clean.degenerate)
+        dropped += ", " + Thousands(r.clean.degenerate) + " degenerate (no area)";
+    if (r.skippedPrimitives)
+        dropped += ", " + Thousands(r.skippedPrimitives) + " points or lines";
+    if (!dropped.empty())
+        printf("  dropped%s\n", dropped.c_str() + 1);
+    if (r.clean.badNormals || r.clean.badUV)
+        printf("  replaced %zu NaN or infinite normals and %zu texture coordinates\n", r.clean.badNormals,
+               r.clean.badUV);
+    if (r.orient.trianglesTurned)
+        printf("  turned %s triangle(s) over to face the way the file's normals say\n",
+               Thousands(r.orient.trianglesTurned).c_str());
+    if (r.orient.partsTurned)
+        printf("  turned %zu closed part(s) that were wound inside out\n", r.orient.partsTurned);
+    if (r.simplified)
+        printf("  simplified %s -> %s triangles, surfaces moved by at most %.2g%% of their part's size%s\n",
+               Thousands(r.simplify.before).c_str(), Thousands(r.simplify.after).c_str(), r.simplify.error * 100,
+               r.simplify.outlineKept ? "" : "; the outline could not be kept everywhere");
+    if (r.generatedNormals)
+        printf("  smooth normals made for %zu part(s) without them\n", r.generatedNormals);
+    const Vec3 e = r.place.extent;
+    printf("  placed: %.4g x %.4g x %.4g (x, y, z; scale %.4g), centred in x and z, top at y = 0, %s up\n",
+           e.x, e.y, e.z, r.place.scale, options.placement.up == UpAxis::Z ? "z" : "y");
+    printf("  %zu object(s), %s triangles, %s vertices", r.objects.size(), Thousands(r.triangles).c_str(),
+           Thousands(r.vertices).c_str());
+    if (r.layout.partsSplit)
+        printf("; %zu part(s) split to keep each draw within 65,535 vertices", r.layout.partsSplit);
+    printf("\n");
+    const PlannedObject& first = r.objects.front();
+    printf("  first object: \"%s\"%s, %s triangles, the largest part: the saver's colour, texture and "
+           "animations act on it\n",
+           first.name.c_str(), PieceText(first).c_str(), Thousands(first.vertices.size() / 3).c_str());
+    for (const std::string& left : r.layout.texturesLeftOut)
+        printf("  texture left out: %s\n", left.c_str());
+    printf("wrote %s (%s bytes), checked with the saver's loader\n", options.output.c_str(),
+           Thousands(r.bytes).c_str());
+    if (r.triangles > kWarnTriangles)
+        printf("warning: %s triangles take about %.0f ms a frame with a software renderer (the saver's "
+               "square has 2,048);%s\n",
+               Thousands(r.triangles).c_str(), EstimatedFrameMs(r.triangles),
+               SimplifierAvailable() ? " --max-triangles 20000 would simplify it" : "");
+}
+
+int Convert(const ConvertOptions& options)
+{
+    const ConvertReport report = ConvertModel(options);
+    if (!report.ok) {
+        std::string reason = report.error;
+        for (char& c : reason)
+            if (c == '\n' || c == '\r')
+                c = ' ';
+        fprintf(stderr, "morvella-convert: %s: %s\n",
+                (report.outputAtFault ? options.output : options.input).c_str(), reason.c_str());
+        return 1;
+    }
+    PrintSummary(options, report);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    ConvertOptions options;
+    std::string error;
+    const std::string usage = UsageText(ImportFormats(), SimplifierAvailable());
+    if (!ParseOptions(argc, argv, &options, &error)) {
+        fprintf(stderr, "morvella-convert: %s\n%s", error.c_str(), usage.c_str());
+        return 2;
+    }
+    if (options.help) {
+        printf("%s", usage.c_str());
+        return 0;
+    }
+    if (options.maxTriangles > 0 && !SimplifierAvailable()) {
+        fprintf(stderr, "morvella-convert: --max-triangles is not available in this build\n");
+        return 2;
+    }
+    return RunGuarded([&] { return Convert(options); }, options.input, PartialOutputPath(options.output),
+                      kTimeLimitSeconds);
+}

@@ -1,0 +1,166 @@
+#include "tools/convert/model_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+const char* LoadStatusText(int32_t status)
+{
+    switch (status) {
+    case ModelLoaded: return "accepted";
+    case ModelPathTooLong: return "the path is longer than 259 characters";
+    case ModelOpenFailed: return "it cannot be opened";
+    case ModelSizeUnknown: return "its size cannot be read";
+    case ModelTooShort: return "it is shorter than the header";
+    case ModelTooLarge: return "it is too large";
+    case ModelNoMemory: return "out of memory";
+    case ModelShortHeader: return "its header cannot be read";
+    case ModelBadMagic: return "its magic is wrong";
+    case ModelShortBody: return "its body is cut short";
+    case ModelRecordOutside: return "an object record lies outside the body";
+    case ModelNegativeCount: return "a count is negative";
+    case ModelVerticesOutside: return "a vertex array lies outside the body";
+    case ModelChainLoop: return "the chain of objects loops";
+    }
+    return "unknown failure";
+}
+
+bool SameCounts(const ModelData& model, const std::vector<PlannedObject>& objects, std::string* error)
+{
+    if (model.objectCount != (int32_t)objects.size()) {
+        *error = "not written: the saver's loader finds " + std::to_string(model.objectCount) + " objects, not " +
+                 std::to_string(objects.size());
+        return false;
+    }
+    for (size_t i = 0; i < objects.size(); ++i) {
+        if (model.objects[i].vertexCount != (int32_t)objects[i].vertices.size()) {
+            *error = "not written: the saver's loader reads a different vertex count for object " + std::to_string(i + 1);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool BuildModelFile(const std::vector<PlannedObject>& objects, const std::string& description,
+                    std::vector<unsigned char>* file, std::string* error)
+{
+    uint64_t body = (uint64_t)(objects.size() + 1) * ModelRecordSize;
+    for (const PlannedObject& o : objects)
+        body += (uint64_t)o.vertices.size() * ModelVertexSize;
+    if (body > 0x7FFFFFFFu) {
+        *error = "not written: too large for the model file format (2 GiB at most)";
+        return false;
+    }
+    file->assign(ModelHeaderSize + (size_t)body, 0);
+    unsigned char* out = file->data();
+    memcpy(out, "CONVLWO", ModelMagicSize);
+    // The rest of the header is free text: what the file was made from,
+    // cut to fit and ended like a text file.
+    // Two line ends and the end-of-text mark take 5 of the 133 bytes.
+    const std::string text = "\r\n" + description.substr(0, ModelHeaderSize - ModelMagicSize - 5) + "\r\n\x1a";
+    memcpy(out + ModelMagicSize, text.data(), text.size());
+
+    unsigned char* bodyStart = out + ModelHeaderSize;
+    uint32_t vertexAt = (uint32_t)((objects.size() + 1) * ModelRecordSize);
+    for (size_t i = 0; i < objects.size(); ++i) {
+        const PlannedObject& o = objects[i];
+        ModelObject record;
+        memset(&record, 0, sizeof(record));
+        record.vertsPerPolygon = 3;
+        record.polygonCount = (int32_t)(o.vertices.size() / 3);
+        snprintf(record.textureName, sizeof(record.textureName), "%s", o.textureName.c_str());
+        record.shadeMode = o.shadeMode;
+        record.alphaBlendEnable = 0;  // opaque
+        record.srcBlend = 2;          // one
+        record.destBlend = 1;         // zero
+        record.vertexOffset = vertexAt;
+        record.nextOffset = (uint32_t)((i + 1) * ModelRecordSize);
+        record.material = o.material;
+        memcpy(bodyStart + i * ModelRecordSize, &record, sizeof(record));
+        if (!o.vertices.empty())
+            memcpy(bodyStart + vertexAt, o.vertices.data(), o.vertices.size() * ModelVertexSize);
+        vertexAt += (uint32_t)(o.vertices.size() * ModelVertexSize);
+    }
+    // The ending record stays all zero: its nextOffset 0 ends the chain.
+    return true;
+}
+
+bool CheckModelFile(const std::vector<unsigned char>& file, const std::vector<PlannedObject>& objects,
+                    std::string* error)
+{
+    if (file.size() < ModelHeaderSize || memcmp(file.data(), "CONVLWO", ModelMagicSize) != 0) {
+        *error = "not written: the saver's loader would refuse its header";
+        return false;
+    }
+    ModelCheck check;
+    CheckModelImage(file.data() + ModelHeaderSize, (int32_t)(file.size() - ModelHeaderSize), &check);
+    if (check.status != ModelLoaded) {
+        *error = std::string("not written: the saver's loader would refuse it: ") + LoadStatusText(check.status);
+        return false;
+    }
+    if (check.objectCount != (int32_t)objects.size()) {
+        *error = "not written: the saver's loader would find " + std::to_string(check.objectCount) + " objects, not " +
+                 std::to_string(objects.size());
+        return false;
+    }
+    return true;
+}
+
+std::string PartialOutputPath(const std::string& path)
+{
+    return path + ".partial";
+}
+
+bool WriteModelFile(const std::string& path, const std::vector<unsigned char>& file,
+                    const std::vector<PlannedObject>& objects, std::string* error)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::is_directory(fs::path(path), ec)) {
+        *error = "cannot be written: it is a folder";
+        return false;
+    }
+    const std::string temporary = PartialOutputPath(path);
+    FILE* out = fopen(temporary.c_str(), "wb");
+    if (!out) {
+        *error = std::string("cannot be written: ") + strerror(errno);
+        return false;
+    }
+    const bool written = fwrite(file.data(), 1, file.size(), out) == file.size();
+    const int savedErrno = errno;
+    const bool closed = fclose(out) == 0;
+    if (!written || !closed) {
+        *error = std::string("cannot be written: ") + strerror(written ? errno : savedErrno);
+        fs::remove(fs::path(temporary), ec);
+        return false;
+    }
+    // The file on disk, read back as the saver will read it. The loader
+    // takes paths of 259 characters at most; a longer one was checked in
+    // memory by CheckModelFile.
+    if (temporary.size() < ModelPathSize) {
+        ModelData model;
+        ClearModelData(&model);
+        const bool loaded = LoadModelFile(&model, temporary.c_str());
+        bool same = loaded && SameCounts(model, objects, error);
+        if (!loaded)
+            *error = std::string("not written: the saver's loader refuses it: ") + LoadStatusText(model.loadStatus);
+        FreeModelData(&model);
+        if (!same) {
+            fs::remove(fs::path(temporary), ec);
+            return false;
+        }
+    }
+    fs::rename(fs::path(temporary), fs::path(path), ec);
+    if (ec) {
+        *error = "cannot be written: " + ec.message();
+        fs::remove(fs::path(temporary), ec);
+        return false;
+    }
+    return true;
+}

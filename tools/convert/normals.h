@@ -1,0 +1,15 @@
+// Unit normals for every corner. Flat shading gives each corner its
+// triangle's normal. Otherwise the file's normals are kept (made unit
+// length), and where a part has none, each corner gets the area-weighted
+// average of the triangles around its point that meet it at less than 60
+// degrees: curved surfaces shade smoothly while the edges of a box stay
+// sharp.
+#ifndef MORVELLA_TOOLS_CONVERT_NORMALS_H
+#define MORVELLA_TOOLS_CONVERT_NORMALS_H
+
+#include "tools/convert/mesh.h"
+
+// Returns how many parts got generated smooth normals.
+size_t MakeNormals(Scene* scene, bool flat);
+
+#endif

@@ -1,0 +1,23 @@
+// Winding every triangle so that the side facing out is its front, the side
+// the device's default culling keeps. Where the file has normals they tell
+// which side is out, triangle by triangle. Without normals a closed part is
+// turned over as a whole when its triangles face inwards (its signed volume
+// is negative); an open one keeps the file's winding, the only hint there
+// is.
+#ifndef MORVELLA_TOOLS_CONVERT_ORIENT_H
+#define MORVELLA_TOOLS_CONVERT_ORIENT_H
+
+#include "tools/convert/mesh.h"
+
+struct OrientCounts {
+    size_t trianglesTurned = 0;   // turned to agree with the file's normals
+    size_t partsTurned = 0;       // closed parts turned over as a whole
+};
+
+void OrientScene(Scene* scene, OrientCounts* counts);
+
+// Stable ids for the positions of a part's corners: corners at the same
+// point share an id. Also used by the normal generation.
+std::vector<unsigned> PositionIds(const Part& part, unsigned* distinct);
+
+#endif
