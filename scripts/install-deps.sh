@@ -8,6 +8,7 @@ packages=(
   mingw-w64 g++-mingw-w64-i686-posix googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   wine wine32 wine64 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
+  g++-mingw-w64-x86-64-posix nsis zip
   xvfb xauth x11-utils xdotool imagemagick
   locales fonts-ipafont-gothic
   libassimp-dev libmeshoptimizer-dev libtinyobjloader-dev assimp-testmodels

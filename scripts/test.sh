@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the native unit
-# tests, fuzzing and benchmarks, then the Windows tests under Wine in a
-# private Xvfb display and a fresh private Wine prefix, torn down at the end.
+# Installs what is missing, builds, makes the release package, and runs
+# every test: the native unit tests, fuzzing and benchmarks, then the Windows
+# tests under Wine in a private Xvfb display and a fresh private Wine prefix,
+# torn down at the end, and the install tests, each in its own fresh prefix.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 scripts/install-deps.sh || exit 1
-scripts/build.sh || exit 1
+scripts/package.sh || exit 1
 
 arch=$(scripts/wine-arch.sh)
 windows_build=build/windows

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Makes the release files a Windows user downloads, in build/package:
+#   morvella-<version>-win32.zip   the saver, its model, the sample bitmaps,
+#                                  read-me texts (English, Japanese), licence
+#   morvella-<version>-setup.exe   the setup program (NSIS)
+# Installs what is missing and builds first; the version, product name and
+# publisher come from the saver's version resource (scripts/version.sh).
+# On a machine that runs no 32-bit programs (scripts/wine-arch.sh) it also
+# makes, for the install tests only, a 64-bit setup program of the 64-bit
+# test build in build/package64; that one is never a release file.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+scripts/install-deps.sh
+scripts/build.sh
+
+release=$(scripts/version.sh)
+eval "$release"
+base="morvella-$MORVELLA_VERSION"
+
+# Texts with Windows line ends. The Japanese one is Shift_JIS (code page
+# 932), which Notepad reads on every Japanese Windows from 98 to 11.
+text() {
+  sed -e "s/@VERSION@/$MORVELLA_VERSION/g" -e "s/@PRODUCT@/$MORVELLA_PRODUCT/g" -e 's/$/\r/' "$1"
+}
+
+# package DIST OUT [NSIS_TARGET]: stages DIST's files with the texts, zips
+# them and makes the setup program, in OUT.
+package() {
+  local dist=$1 out=$2 target=${3:-}
+  local stage="$out/stage" f
+  local bitmaps=()
+  for f in "$dist"/*.bmp; do [ -f "$f" ] && bitmaps+=("$f"); done
+  for f in morvella.scr morvella.dat sample.bmp; do
+    [ -f "$dist/$f" ] || { echo "package: $dist/$f is missing" >&2; exit 1; }
+  done
+
+  rm -rf "$stage" "$out/$base-win32.zip" "$out/$base-setup.exe"
+  mkdir -p "$stage/$base"
+  local files=("$dist/morvella.scr" "$dist/morvella.dat" "${bitmaps[@]}")
+  cp "${files[@]}" "$stage/$base/"
+  text package/readme-en.txt >"$stage/$base/readme-en.txt"
+  text package/readme-ja.txt | iconv -f UTF-8 -t CP932 >"$stage/$base/readme-ja.txt"
+  sed 's/$/\r/' LICENSE >"$stage/$base/LICENSE.txt"
+
+  # The same input gives the same zip: fixed times, no extra attributes.
+  local stamp
+  stamp=$(git log -1 --format=%ct 2>/dev/null || date +%s)
+  find "$stage/$base" -exec touch -d "@$stamp" {} +
+  (cd "$stage" && find "$base" -type f | LC_ALL=C sort | zip -q -X -D "$out/$base-win32.zip" -@)
+
+  # The setup program installs exactly the saver's files of the zip; the
+  # uninstaller deletes the same list.
+  {
+    echo '!macro MORVELLA_INSTALL_SAVER_FILES'
+    for f in "${files[@]}"; do echo "  File \"$stage/$base/$(basename "$f")\""; done
+    echo '!macroend'
+    echo '!macro MORVELLA_DELETE_SAVER_FILES'
+    # A saver that is running (or shown in the preview) cannot be deleted
+    # at once: Windows deletes it at the next start.
+    for f in "${files[@]}"; do echo "  Delete /REBOOTOK \"\$SaverDir\\$(basename "$f")\""; done
+    echo '!macroend'
+  } >"$stage/files.nsh"
+  cp "$stage/$base/readme-en.txt" "$stage/$base/readme-ja.txt" "$stage/$base/LICENSE.txt" "$stage/"
+  local kib
+  kib=$(du -c -k --apparent-size "${files[@]}" "$stage"/*.txt | tail -n 1 | cut -f 1)
+
+  makensis -V2 -WX -INPUTCHARSET UTF8 ${target:+"-XTarget $target"} \
+    "-DVERSION=$MORVELLA_VERSION" "-DFILE_VERSION=$MORVELLA_FILE_VERSION" \
+    "-DPRODUCT=$MORVELLA_PRODUCT" "-DPUBLISHER=$MORVELLA_PUBLISHER" \
+    "-DSTAGE=$stage" "-DESTIMATED_KB=$kib" "-DOUTFILE=$out/$base-setup.exe" \
+    package/morvella.nsi
+}
+
+package "$root/build/dist" "$root/build/package"
+if [ "$(scripts/wine-arch.sh)" = win64 ]; then
+  package "$root/build/dist64" "$root/build/package64" amd64-unicode
+  rm -f "$root/build/package64/$base-win32.zip"
+  echo "package: this machine runs no 32-bit programs; a 64-bit setup program for the install tests is in build/package64"
+fi
+
+for f in build/dist/morvella.scr "build/package/$base-win32.zip" "build/package/$base-setup.exe"; do
+  printf '%-40s %8d bytes\n' "$(basename "$f")" "$(stat -c %s "$f")"
+done
