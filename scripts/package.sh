@@ -40,6 +40,9 @@ package() {
   mkdir -p "$stage/$base"
   local files=("$dist/morvella.scr" "$dist/morvella.dat" "${bitmaps[@]}")
   cp "${files[@]}" "$stage/$base/"
+  # The model converter travels in the zip for those who make their own
+  # object; the setup program puts only the saver's files in the system folder.
+  [ -f "$dist/morvella-convert.exe" ] && cp "$dist/morvella-convert.exe" "$stage/$base/"
   text package/readme-en.txt >"$stage/$base/readme-en.txt"
   text package/readme-ja.txt | iconv -f UTF-8 -t CP932 >"$stage/$base/readme-ja.txt"
   sed 's/$/\r/' LICENSE >"$stage/$base/LICENSE.txt"

@@ -20,9 +20,10 @@ session_env() {
   arch=$(cat "$dir/arch" 2>/dev/null || echo win32)
   echo "export WINEPREFIX='$prefix'"
   echo "export WINEARCH=$arch"
-  if [ "$arch" = win64 ]; then
+  if [ "$(cat "$dir/machine" 2>/dev/null)" = win64 ]; then
     # Debian's wine command starts the 32-bit loader whenever it is
-    # installed, even where it cannot run: the 64-bit one is named.
+    # installed, even where it cannot run: the 64-bit one is named. Where
+    # 32-bit programs run, the plain command serves both kinds of prefix.
     echo "export WINELOADER=/usr/lib/wine/wine64 MORVELLA_WINE=/usr/lib/wine/wine64"
   else
     echo "export MORVELLA_WINE=wine"
@@ -76,7 +77,8 @@ case "$cmd" in
     exec 9>"$dir/lock"
     flock 9
     if ! alive; then
-      echo "${MORVELLA_WINEARCH:-$("$here/wine-arch.sh")}" >"$dir/arch"
+      "$here/wine-arch.sh" >"$dir/machine"
+      echo "${MORVELLA_WINEARCH:-$(cat "$dir/machine")}" >"$dir/arch"
       start_xvfb || exit 1
       eval "$(session_env)"
       # The persistent server and the services Wine starts outlive this
