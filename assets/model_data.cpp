@@ -187,17 +187,6 @@ bool LoadModelFile(ModelData* model, const char* path)
     return true;
 }
 
-bool ModelObjectTableBytes(int32_t count, size_t* bytes)
-{
-    // Records may overlap, so a body under 2 GB can chain a billion of them;
-    // a 32-bit size_t wraps long before that table size.
-    const uint64_t total = (uint64_t)(count > 0 ? count : 0) * sizeof(ModelObjectRef);
-    if (total > SIZE_MAX)
-        return false;
-    *bytes = (size_t)total;
-    return true;
-}
-
 bool SaveModelSnapshot(ModelData* model)
 {
     if (!model->image)

@@ -148,8 +148,17 @@ void ClearModelData(ModelData* model);
 bool LoadModelFile(ModelData* model, const char* path);
 
 // Bytes of a table of `count` object references; false when that size does
-// not fit in a size_t.
-bool ModelObjectTableBytes(int32_t count, size_t* bytes);
+// not fit in a size_t. Records may overlap, so a body under 2 GB can chain a
+// billion of them: a 32-bit size_t wraps long before that table size.
+// constexpr, so that a build for a 32-bit target can prove it at compile time.
+constexpr bool ModelObjectTableBytes(int32_t count, size_t* bytes)
+{
+    const uint64_t total = (uint64_t)(count > 0 ? count : 0) * sizeof(ModelObjectRef);
+    if (total > SIZE_MAX)
+        return false;
+    *bytes = (size_t)total;
+    return true;
+}
 // The content checks of LoadModelFile on a body already in memory.
 void CheckModelImage(const unsigned char* image, int32_t size, ModelCheck* out);
 
