@@ -234,6 +234,24 @@ TEST(Handmade, NonFiniteAndDegenerateDataIsDroppedOrRefused)
     }
 }
 
+// An n x n flat sheet of unit squares in the x-z plane, two triangles a
+// square facing up; `normal` follows every face index ("//1" names a normal).
+std::string SheetObj(int n, const std::string& normal)
+{
+    std::string obj;
+    for (int j = 0; j <= n; ++j)
+        for (int i = 0; i <= n; ++i)
+            obj += "v " + std::to_string(i) + " 0 " + std::to_string(-j) + "\n";
+    auto corner = [&](int k) { return std::to_string(k) + normal; };
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) {
+            const int a = j * (n + 1) + i + 1, b = a + 1, c = a + n + 1, d = c + 1;
+            obj += "f " + corner(a) + " " + corner(b) + " " + corner(c) + "\n";
+            obj += "f " + corner(b) + " " + corner(d) + " " + corner(c) + "\n";
+        }
+    return obj;
+}
+
 // Simplifying a flat sheet keeps its outline: its corners and edges stay
 // where they were, and so does its area.
 TEST(Handmade, SimplificationKeepsTheOutline)
@@ -241,18 +259,7 @@ TEST(Handmade, SimplificationKeepsTheOutline)
     if (!SimplifierAvailable())
         GTEST_SKIP() << "this build has no simplifier";
     const std::string dir = ScratchDir("simplify");
-    std::string obj;
-    const int n = 40;
-    for (int j = 0; j <= n; ++j)
-        for (int i = 0; i <= n; ++i)
-            obj += "v " + std::to_string(i) + " 0 " + std::to_string(-j) + "\n";
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) {
-            const int a = j * (n + 1) + i + 1, b = a + 1, c = a + n + 1, d = c + 1;
-            obj += "f " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c) + "\n";
-            obj += "f " + std::to_string(b) + " " + std::to_string(d) + " " + std::to_string(c) + "\n";
-        }
-    WriteText(dir + "/sheet.obj", obj);
+    WriteText(dir + "/sheet.obj", SheetObj(40, ""));
     const ConvertReport report = Convert(dir + "/sheet.obj", dir + "/out.dat", {"--max-triangles", "200"});
     ASSERT_TRUE(report.ok) << report.error;
     EXPECT_LE(report.triangles, 200u);
@@ -276,18 +283,8 @@ TEST(Handmade, SimplificationKeepsTheOutline)
 TEST(Handmade, ALargePartIsSplitAndOnlyTheFirstObjectNamesABitmap)
 {
     const std::string dir = ScratchDir("split");
-    std::string obj = "vn 0 1 0\n";
     const int n = 150;   // 45,000 triangles: three pieces
-    for (int j = 0; j <= n; ++j)
-        for (int i = 0; i <= n; ++i)
-            obj += "v " + std::to_string(i) + " 0 " + std::to_string(-j) + "\n";
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) {
-            const int a = j * (n + 1) + i + 1, b = a + 1, c = a + n + 1, d = c + 1;
-            obj += "f " + std::to_string(a) + "//1 " + std::to_string(b) + "//1 " + std::to_string(c) + "//1\n";
-            obj += "f " + std::to_string(b) + "//1 " + std::to_string(d) + "//1 " + std::to_string(c) + "//1\n";
-        }
-    WriteText(dir + "/grid.obj", obj);
+    WriteText(dir + "/grid.obj", "vn 0 1 0\n" + SheetObj(n, "//1"));
     const ConvertReport report = Convert(dir + "/grid.obj", dir + "/out.dat");
     ASSERT_TRUE(report.ok) << report.error;
     Loaded loaded;
