@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix nsis zip
   xvfb xauth x11-utils xdotool imagemagick
   locales fonts-ipafont-gothic
-  libassimp-dev libmeshoptimizer-dev libtinyobjloader-dev assimp-testmodels
+  libassimp-dev libmeshoptimizer-dev assimp-testmodels dpkg-dev libutfcpp-dev
 )
 
 SUDO=""

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Makes the release files a Windows user downloads, in build/package:
 #   morvella-<version>-win32.zip   the saver, its model, the sample bitmaps,
-#                                  read-me texts (English, Japanese), licence
+#                                  read-me texts (English, Japanese), licence,
+#                                  the model converter with its libraries'
+#                                  licences
 #   morvella-<version>-setup.exe   the setup program (NSIS)
 # Installs what is missing and builds first; the version, product name and
 # publisher come from the saver's version resource (scripts/version.sh).
@@ -25,6 +27,25 @@ text() {
   sed -e "s/@VERSION@/$MORVELLA_VERSION/g" -e "s/@PRODUCT@/$MORVELLA_PRODUCT/g" -e 's/$/\r/' "$1"
 }
 
+# The licences of the libraries compiled into morvella-convert.exe, from
+# the very sources it was built from.
+third_party() {
+  local assimp meshopt
+  assimp=$(scripts/debian-source.sh libassimp-dev)
+  meshopt=$(scripts/debian-source.sh libmeshoptimizer-dev)
+  {
+    echo "morvella-convert.exe contains code of these libraries, under these licences."
+    echo
+    echo "Open Asset Import Library (assimp) $(basename "$assimp" | sed 's/^assimp-//')"
+    echo "------------------------------------------------------------"
+    cat "$assimp/LICENSE"
+    echo
+    echo "meshoptimizer $(basename "$meshopt" | sed 's/^meshoptimizer-//')"
+    echo "------------------------------------------------------------"
+    cat "$meshopt/LICENSE.md"
+  } | sed 's/\r$//; s/$/\r/'
+}
+
 # package DIST OUT [NSIS_TARGET]: stages DIST's files with the texts, zips
 # them and makes the setup program, in OUT.
 package() {
@@ -42,7 +63,10 @@ package() {
   cp "${files[@]}" "$stage/$base/"
   # The model converter travels in the zip for those who make their own
   # object; the setup program puts only the saver's files in the system folder.
-  [ -f "$dist/morvella-convert.exe" ] && cp "$dist/morvella-convert.exe" "$stage/$base/"
+  if [ -f "$dist/morvella-convert.exe" ]; then
+    cp "$dist/morvella-convert.exe" "$stage/$base/"
+    third_party >"$stage/$base/THIRD-PARTY.txt"
+  fi
   text package/readme-en.txt >"$stage/$base/readme-en.txt"
   text package/readme-ja.txt | iconv -f UTF-8 -t CP932 >"$stage/$base/readme-ja.txt"
   sed 's/$/\r/' LICENSE >"$stage/$base/LICENSE.txt"

@@ -1,6 +1,6 @@
 // The release package's morvella-convert.exe under Wine, and what the saver
-// makes of its output: an OBJ with its MTL colours becomes a file the
-// saver's loader takes; a converted closed object shows, lit and coloured,
+// makes of its output: an OBJ with its MTL colours and an STL become files
+// the saver's loader takes; a converted closed object shows, lit and coloured,
 // in every animation; an object split into several draws shows every part.
 #include <gtest/gtest.h>
 
@@ -160,7 +160,7 @@ struct ConvertedInSaver : ::testing::Test {
     }
 };
 
-TEST_F(ConvertedInSaver, ObjWithItsColoursConvertsAndOtherInputIsRefused)
+TEST_F(ConvertedInSaver, ObjWithItsColoursAndStlConvertAndOtherInputIsRefused)
 {
     const std::string out = folder + "\\spider.dat";
     ASSERT_EQ(0u, RunConverter(std::string("\"") + kTestModels + "OBJ\\spider.obj\" \"" + out + "\""));
@@ -174,11 +174,23 @@ TEST_F(ConvertedInSaver, ObjWithItsColoursConvertsAndOtherInputIsRefused)
     EXPECT_GE(reds.size(), 2u) << "the MTL colours";
     FreeModelData(&model);
 
-    // No reader for these in this build, an empty OBJ, a folder to write
+    // A binary STL (z up), simplified on the way: the spider's 1,312
+    // triangles with area come down to at most 500.
+    const std::string stl = folder + "\\stl.dat";
+    ASSERT_EQ(0u, RunConverter(std::string("\"") + kTestModels + "STL\\Spider_binary.stl\" \"" + stl +
+                               "\" --up z --max-triangles 500"));
+    ClearModelData(&model);
+    ASSERT_TRUE(LoadModelFile(&model, stl.c_str()));
+    ASSERT_EQ(1, model.objectCount);
+    EXPECT_LE(model.objects[0].polygonCount, 500);
+    EXPECT_GE(model.objects[0].polygonCount, 250);
+    FreeModelData(&model);
+
+    // No reader for PLY in this build, an empty OBJ, a folder to write
     // into: one clear failure each, and nothing written.
     WriteText(folder + "\\empty.obj", "");
     const std::string cases[] = {
-        std::string("\"") + kTestModels + "STL\\Spider_binary.stl\" \"" + folder + "\\a.dat\"",
+        std::string("\"") + kTestModels + "PLY\\cube.ply\" \"" + folder + "\\a.dat\"",
         "\"" + folder + "\\empty.obj\" \"" + folder + "\\b.dat\"",
         std::string("\"") + kTestModels + "OBJ\\spider.obj\" \"" + folder + "\\no\\such\\c.dat\"",
     };

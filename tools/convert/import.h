@@ -1,8 +1,7 @@
 // Reading a 3D model file into parts of triangles, in the file's own
 // coordinates (right-handed, front faces counter-clockwise, as the common
 // formats and the import libraries agree), with every node transform
-// applied. Each build has one reader: the model-import library natively, a
-// smaller set of maintained parsers in the Windows build.
+// applied, by the model-import library.
 #ifndef MORVELLA_TOOLS_CONVERT_IMPORT_H
 #define MORVELLA_TOOLS_CONVERT_IMPORT_H
 

@@ -1,4 +1,5 @@
-// The native reader: every format the model-import library reads.
+// The reader: every format the model-import library reads in this build
+// (all of them natively; Wavefront OBJ and STL in the Windows build).
 #include "tools/convert/import.h"
 
 #include <assimp/Importer.hpp>
@@ -131,12 +132,17 @@ ImportResult ImportModel(const std::string& path, Scene* scene)
     const aiScene* ai = importer.ReadFile(path, aiProcess_Triangulate | aiProcess_SortByPType |
                                                     aiProcess_FlipUVs | aiProcess_ValidateDataStructure);
     if (!ai) {
-        if (IsOldLightWave(path)) {
+        const std::string formats = ImportFormats();
+        if (IsOldLightWave(path) && formats.find("*.lwo") != std::string::npos) {
             result.error = "an LWOB file (LightWave before version 6), which this build cannot read; "
                            "save it again as LWO2";
             return result;
         }
         result.error = importer.GetErrorString();
+        if (result.error.rfind("No suitable reader", 0) == 0)
+            result.error = "not a kind of model file this build reads" +
+                           (formats.size() < 40 ? " (it reads " + formats + "; the Linux build reads many more)"
+                                                : std::string());
         if (result.error.find("bad_alloc") != std::string::npos)
             result.error = "reading it needs more memory than a conversion may take; the file is damaged or too large";
         if (result.error.empty())

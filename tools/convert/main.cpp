@@ -79,9 +79,8 @@ void PrintSummary(const ConvertOptions& options, const ConvertReport& r)
            Thousands(r.bytes).c_str());
     if (r.triangles > kWarnTriangles)
         printf("warning: %s triangles take about %.0f ms a frame with a software renderer (the saver's "
-               "square has 2,048);%s\n",
-               Thousands(r.triangles).c_str(), EstimatedFrameMs(r.triangles),
-               SimplifierAvailable() ? " --max-triangles 20000 would simplify it" : "");
+               "square has 2,048); --max-triangles 20000 would simplify it\n",
+               Thousands(r.triangles).c_str(), EstimatedFrameMs(r.triangles));
 }
 
 int Convert(const ConvertOptions& options)
@@ -106,7 +105,7 @@ int main(int argc, char** argv)
 {
     ConvertOptions options;
     std::string error;
-    const std::string usage = UsageText(ImportFormats(), SimplifierAvailable());
+    const std::string usage = UsageText(ImportFormats());
     if (!ParseOptions(argc, argv, &options, &error)) {
         fprintf(stderr, "morvella-convert: %s\n%s", error.c_str(), usage.c_str());
         return 2;
@@ -114,10 +113,6 @@ int main(int argc, char** argv)
     if (options.help) {
         printf("%s", usage.c_str());
         return 0;
-    }
-    if (options.maxTriangles > 0 && !SimplifierAvailable()) {
-        fprintf(stderr, "morvella-convert: --max-triangles is not available in this build\n");
-        return 2;
     }
     return RunGuarded([&] { return Convert(options); }, options.input, PartialOutputPath(options.output),
                       kTimeLimitSeconds);

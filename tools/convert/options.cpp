@@ -89,7 +89,7 @@ bool ParseOptions(int argc, char** argv, ConvertOptions* options, std::string* e
     return true;
 }
 
-std::string UsageText(const std::string& formats, bool simplifier)
+std::string UsageText(const std::string& formats)
 {
     return "usage: morvella-convert INPUT [OUTPUT] [options]\n"
            "Turns a 3D model into the model file of the Morvella screen saver\n"
@@ -99,7 +99,6 @@ std::string UsageText(const std::string& formats, bool simplifier)
            "  --up y|z           the file's axis that points up (default y; many STL\n"
            "                     and 3DS files need z)\n"
            "  --flat             faceted shading, one normal per triangle\n"
-           "  --max-triangles N  simplify to at most N triangles" +
-           std::string(simplifier ? "" : " (not in this build)") + "\n"
+           "  --max-triangles N  simplify to at most N triangles\n"
            "Reads: " + formats + "\n";
 }

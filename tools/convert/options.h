@@ -19,6 +19,6 @@ struct ConvertOptions {
 // False with the reason in error for a command line that is not usage.
 bool ParseOptions(int argc, char** argv, ConvertOptions* options, std::string* error);
 
-std::string UsageText(const std::string& formats, bool simplifier);
+std::string UsageText(const std::string& formats);
 
 #endif

@@ -14,9 +14,6 @@ struct SimplifyReport {
                               // topology (its outline and holes)
 };
 
-// False when this build has no simplifier.
-bool SimplifierAvailable();
-
 // Brings the scene down to at most maxTriangles triangles (each part keeps
 // its share and at least one triangle). The surviving corners keep their
 // positions and texture coordinates; the normals are dropped, to be made

@@ -41,11 +41,6 @@ void Weld(const Part& part, std::vector<WeldVertex>* vertices, std::vector<unsig
 
 }  // namespace
 
-bool SimplifierAvailable()
-{
-    return true;
-}
-
 void SimplifyScene(Scene* scene, size_t maxTriangles, SimplifyReport* report)
 {
     size_t total = 0;
