@@ -1,0 +1,133 @@
+// Windows has no fork: the guard starts this program once more, with the
+// same command line and a variable that marks the copy, and the copy does
+// the work. A job object bounds the copy's memory and lets a crash end it
+// without an error-report dialog that nobody may be there to close.
+#include "tools/convert/guard.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const wchar_t kChildVariable[] = L"MORVELLA_CONVERT_CHILD";
+
+// Committed memory the copy may use. The format holds at most 2 GB and a
+// 32-bit program cannot address more than 2 GB in all; a damaged file that
+// asks for more fails at this limit, also in a 64-bit build, where nothing
+// else would stop it before the page file is exhausted.
+const SIZE_T kMemoryLimit = (SIZE_T)3 << 29;   // 1.5 GiB
+
+typedef HANDLE(WINAPI* CreateJobObjectWFn)(LPSECURITY_ATTRIBUTES, LPCWSTR);
+typedef BOOL(WINAPI* SetInformationJobObjectFn)(HANDLE, JOBOBJECTINFOCLASS, LPVOID, DWORD);
+typedef BOOL(WINAPI* AssignProcessToJobObjectFn)(HANDLE, HANDLE);
+
+// Puts the suspended process into a job that limits its memory, ends it on
+// an unhandled exception and kills it when this process goes. Returns the
+// job, or NULL where Windows has no jobs or will not put the process in one
+// (an older Windows refuses when this process is already in a job); the
+// copy then runs without.
+HANDLE PutInJob(HANDLE process)
+{
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (!kernel)
+        return NULL;
+    const CreateJobObjectWFn create = (CreateJobObjectWFn)(void*)GetProcAddress(kernel, "CreateJobObjectW");
+    const SetInformationJobObjectFn set =
+        (SetInformationJobObjectFn)(void*)GetProcAddress(kernel, "SetInformationJobObject");
+    const AssignProcessToJobObjectFn assign =
+        (AssignProcessToJobObjectFn)(void*)GetProcAddress(kernel, "AssignProcessToJobObject");
+    if (!create || !set || !assign)
+        return NULL;
+    HANDLE job = create(NULL, NULL);
+    if (!job)
+        return NULL;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_MEMORY | JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE |
+                                              JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+    limits.ProcessMemoryLimit = kMemoryLimit;
+    if (!set(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) || !assign(job, process)) {
+        CloseHandle(job);
+        return NULL;
+    }
+    return job;
+}
+
+// An inheritable copy of a standard handle, or NULL when there is none.
+HANDLE InheritableStdHandle(DWORD which)
+{
+    const HANDLE handle = GetStdHandle(which);
+    HANDLE copy = NULL;
+    if (handle == NULL || handle == INVALID_HANDLE_VALUE ||
+        !DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, TRUE, DUPLICATE_SAME_ACCESS))
+        return NULL;
+    return copy;
+}
+
+}  // namespace
+
+int RunGuarded(const std::function<int()>& work, const std::string& input, const std::string& partialOutput,
+               unsigned timeLimitSeconds)
+{
+    if (GetEnvironmentVariableW(kChildVariable, NULL, 0) > 0) {
+        SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+        return work();
+    }
+
+    std::vector<wchar_t> exe(32768);
+    const DWORD length = GetModuleFileNameW(NULL, exe.data(), (DWORD)exe.size());
+    const wchar_t* const commandLine = GetCommandLineW();
+    if (length == 0 || length >= exe.size() || !commandLine)
+        return work();   // no copy to be had: run here, unguarded
+    std::vector<wchar_t> line(commandLine, commandLine + wcslen(commandLine) + 1);
+
+    fflush(stdout);
+    fflush(stderr);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = InheritableStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = InheritableStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = InheritableStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION child = {};
+    SetEnvironmentVariableW(kChildVariable, L"1");
+    const BOOL started =
+        CreateProcessW(exe.data(), line.data(), NULL, NULL, TRUE, CREATE_SUSPENDED, NULL, NULL, &startup, &child);
+    SetEnvironmentVariableW(kChildVariable, NULL);
+    for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
+        if (handle)
+            CloseHandle(handle);
+    if (!started)
+        return work();
+
+    const HANDLE job = PutInJob(child.hProcess);
+    ResumeThread(child.hThread);
+    CloseHandle(child.hThread);
+    const DWORD waitMs = timeLimitSeconds < 4000000 ? timeLimitSeconds * 1000 : 4000000000u;
+    const bool timedOut = WaitForSingleObject(child.hProcess, waitMs) != WAIT_OBJECT_0;
+    DWORD code = STILL_ACTIVE;
+    if (timedOut) {
+        TerminateProcess(child.hProcess, 1);
+        // Until it has gone it may hold the output open, which cannot be removed then.
+        WaitForSingleObject(child.hProcess, 10000);
+    } else {
+        GetExitCodeProcess(child.hProcess, &code);
+    }
+    CloseHandle(child.hProcess);
+    if (job)
+        CloseHandle(job);
+    if (!timedOut && code <= 2)
+        return (int)code;   // the tool's own exit codes
+
+    remove(partialOutput.c_str());
+    if (timedOut)
+        fprintf(stderr, "morvella-convert: %s: reading it took more than %u seconds; it is damaged or too large\n",
+                input.c_str(), timeLimitSeconds);
+    else
+        fprintf(stderr, "morvella-convert: %s: the model-import library crashed or ran out of memory reading it "
+                "(exit code 0x%lX); the file is damaged, too large, or uses a part of its format the library "
+                "cannot read\n",
+                input.c_str(), code);
+    return 1;
+}
