@@ -1,13 +1,4 @@
-# Cross-build for 64-bit Windows (the test stand-in on machines that cannot run 32-bit programs) with Debian's mingw-w64 (posix threads: GoogleTest needs them).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER   x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER  x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# ctest runs every Windows program through Wine, inside the private session that
-# scripts/wine-session.sh starts (display, prefix, warm wineserver).
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-exec.sh)
+# Cross-build for 64-bit Windows: the test stand-in on machines that cannot
+# run 32-bit programs.
+set(MORVELLA_MINGW_PROCESSOR x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain.cmake)
