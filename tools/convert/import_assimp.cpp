@@ -139,10 +139,12 @@ ImportResult ImportModel(const std::string& path, Scene* scene)
             return result;
         }
         result.error = importer.GetErrorString();
-        if (result.error.rfind("No suitable reader", 0) == 0)
-            result.error = "not a kind of model file this build reads" +
-                           (formats.size() < 40 ? " (it reads " + formats + "; the Linux build reads many more)"
-                                                : std::string());
+        if (result.error.rfind("No suitable reader", 0) == 0) {
+            result.error = "not a kind of model file this build reads";
+#ifdef _WIN32
+            result.error += " (it reads " + formats + "; the Linux build reads many more)";
+#endif
+        }
         if (result.error.find("bad_alloc") != std::string::npos)
             result.error = "reading it needs more memory than a conversion may take; the file is damaged or too large";
         if (result.error.empty())
