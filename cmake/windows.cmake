@@ -39,7 +39,7 @@ add_custom_command(TARGET morvella POST_BUILD
     COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:morvella> -P "${CMAKE_SOURCE_DIR}/cmake/print-size.cmake")
 
 # The model converter for the release package.
-add_subdirectory(tools/convert)
+add_subdirectory(convert)
 
 if(EXISTS "${CMAKE_SOURCE_DIR}/tests/windows/CMakeLists.txt")
   add_subdirectory(tests/windows)

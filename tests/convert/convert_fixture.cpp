@@ -1,6 +1,6 @@
 #include "convert_fixture.h"
 
-#include "tools/convert/options.h"
+#include "convert/options.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #define MORVELLA_TESTS_CONVERT_FIXTURE_H
 
 #include "assets/model_data.h"
-#include "tools/convert/convert.h"
+#include "convert/convert.h"
 
 #include <string>
 #include <vector>

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "saver_driver.h"
-#include "tools/convert/guard.h"
+#include "convert/guard.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/convert/place.h"
+#include "convert/place.h"
 
 #include <algorithm>
 #include <cfloat>

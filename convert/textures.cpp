@@ -1,4 +1,4 @@
-#include "tools/convert/textures.h"
+#include "convert/textures.h"
 
 #include <cstdint>
 #include <cstdio>

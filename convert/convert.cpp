@@ -1,8 +1,8 @@
-#include "tools/convert/convert.h"
+#include "convert/convert.h"
 
-#include "tools/convert/import.h"
-#include "tools/convert/model_file.h"
-#include "tools/convert/normals.h"
+#include "convert/import.h"
+#include "convert/model_file.h"
+#include "convert/normals.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,9 +1,9 @@
 // Removing what the saver cannot draw: triangles with a NaN or infinite
 // coordinate, and triangles without area.
-#ifndef MORVELLA_TOOLS_CONVERT_CLEAN_H
-#define MORVELLA_TOOLS_CONVERT_CLEAN_H
+#ifndef MORVELLA_CONVERT_CLEAN_H
+#define MORVELLA_CONVERT_CLEAN_H
 
-#include "tools/convert/mesh.h"
+#include "convert/mesh.h"
 
 struct CleanCounts {
     size_t nonFinite = 0;     // triangles dropped for a NaN or infinite position

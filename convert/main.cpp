@@ -1,11 +1,11 @@
 // morvella-convert: turns a 3D model file into the saver's morvella.dat.
 // Exit codes: 0 written, 1 the input could not be converted or the output
 // not written (nothing was replaced), 2 wrong usage.
-#include "tools/convert/convert.h"
-#include "tools/convert/guard.h"
-#include "tools/convert/import.h"
-#include "tools/convert/model_file.h"
-#include "tools/convert/options.h"
+#include "convert/convert.h"
+#include "convert/guard.h"
+#include "convert/import.h"
+#include "convert/model_file.h"
+#include "convert/options.h"
 
 #include <cstdio>
 #include <string>

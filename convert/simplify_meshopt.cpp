@@ -1,7 +1,7 @@
 // Simplification by edge collapse with meshoptimizer: the collapses that
 // move the surface least go first, and the borders of open surfaces (a
 // flat logo's outline) and seams of texture coordinates stay in place.
-#include "tools/convert/simplify.h"
+#include "convert/simplify.h"
 
 #include <meshoptimizer.h>
 

@@ -4,10 +4,10 @@
 // turned over as a whole when its triangles face inwards (its signed volume
 // is negative); an open one keeps the file's winding, the only hint there
 // is.
-#ifndef MORVELLA_TOOLS_CONVERT_ORIENT_H
-#define MORVELLA_TOOLS_CONVERT_ORIENT_H
+#ifndef MORVELLA_CONVERT_ORIENT_H
+#define MORVELLA_CONVERT_ORIENT_H
 
-#include "tools/convert/mesh.h"
+#include "convert/mesh.h"
 
 struct OrientCounts {
     size_t trianglesTurned = 0;   // turned to agree with the file's normals

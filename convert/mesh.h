@@ -1,7 +1,7 @@
 // The converter's working data: a model read from any file, as parts of
 // plain triangles in double precision, before it becomes morvella.dat.
-#ifndef MORVELLA_TOOLS_CONVERT_MESH_H
-#define MORVELLA_TOOLS_CONVERT_MESH_H
+#ifndef MORVELLA_CONVERT_MESH_H
+#define MORVELLA_CONVERT_MESH_H
 
 #include <string>
 #include <vector>

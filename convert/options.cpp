@@ -1,4 +1,4 @@
-#include "tools/convert/options.h"
+#include "convert/options.h"
 
 #include <cerrno>
 #include <cmath>

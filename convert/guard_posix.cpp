@@ -1,4 +1,4 @@
-#include "tools/convert/guard.h"
+#include "convert/guard.h"
 
 #include <csignal>
 #include <cstdio>

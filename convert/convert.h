@@ -1,13 +1,13 @@
 // The whole conversion, from a model file to a checked morvella.dat.
-#ifndef MORVELLA_TOOLS_CONVERT_CONVERT_H
-#define MORVELLA_TOOLS_CONVERT_CONVERT_H
+#ifndef MORVELLA_CONVERT_CONVERT_H
+#define MORVELLA_CONVERT_CONVERT_H
 
-#include "tools/convert/clean.h"
-#include "tools/convert/layout.h"
-#include "tools/convert/options.h"
-#include "tools/convert/orient.h"
-#include "tools/convert/place.h"
-#include "tools/convert/simplify.h"
+#include "convert/clean.h"
+#include "convert/layout.h"
+#include "convert/options.h"
+#include "convert/orient.h"
+#include "convert/place.h"
+#include "convert/simplify.h"
 
 #include <string>
 #include <vector>

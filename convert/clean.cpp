@@ -1,4 +1,4 @@
-#include "tools/convert/clean.h"
+#include "convert/clean.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "tools/convert/orient.h"
+#include "convert/orient.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,11 +4,11 @@
 // call of a DirectX 7 device takes no more, and a larger one draws nothing
 // on real drivers. Its pieces are slabs along its longer horizontal axis,
 // so that each piece is one connected region of the object.
-#ifndef MORVELLA_TOOLS_CONVERT_LAYOUT_H
-#define MORVELLA_TOOLS_CONVERT_LAYOUT_H
+#ifndef MORVELLA_CONVERT_LAYOUT_H
+#define MORVELLA_CONVERT_LAYOUT_H
 
 #include "assets/model_data.h"
-#include "tools/convert/mesh.h"
+#include "convert/mesh.h"
 
 #include <string>
 #include <vector>

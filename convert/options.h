@@ -1,9 +1,9 @@
 // The converter's command line:
 //   morvella-convert INPUT [OUTPUT] [--size S] [--up y|z] [--flat] [--max-triangles N]
-#ifndef MORVELLA_TOOLS_CONVERT_OPTIONS_H
-#define MORVELLA_TOOLS_CONVERT_OPTIONS_H
+#ifndef MORVELLA_CONVERT_OPTIONS_H
+#define MORVELLA_CONVERT_OPTIONS_H
 
-#include "tools/convert/place.h"
+#include "convert/place.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "tools/convert/layout.h"
+#include "convert/layout.h"
 
-#include "tools/convert/textures.h"
+#include "convert/textures.h"
 
 #include <algorithm>
 #include <cfloat>

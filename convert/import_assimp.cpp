@@ -1,6 +1,6 @@
 // The reader: every format the model-import library reads in this build
 // (all of them natively; Wavefront OBJ and STL in the Windows build).
-#include "tools/convert/import.h"
+#include "convert/import.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/config.h>

@@ -2,7 +2,7 @@
 // same command line and a variable that marks the copy, and the copy does
 // the work. A job object bounds the copy's memory and lets a crash end it
 // without an error-report dialog that nobody may be there to close.
-#include "tools/convert/guard.h"
+#include "convert/guard.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 // Reducing the triangle count to a budget, for machines whose renderer pays
 // for every triangle.
-#ifndef MORVELLA_TOOLS_CONVERT_SIMPLIFY_H
-#define MORVELLA_TOOLS_CONVERT_SIMPLIFY_H
+#ifndef MORVELLA_CONVERT_SIMPLIFY_H
+#define MORVELLA_CONVERT_SIMPLIFY_H
 
-#include "tools/convert/mesh.h"
+#include "convert/mesh.h"
 
 struct SimplifyReport {
     size_t before = 0;

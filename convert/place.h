@@ -12,10 +12,10 @@
 // object's handedness, so text reads the right way, and turns every
 // triangle's winding over, so the corners are swapped to keep the outside
 // in front.
-#ifndef MORVELLA_TOOLS_CONVERT_PLACE_H
-#define MORVELLA_TOOLS_CONVERT_PLACE_H
+#ifndef MORVELLA_CONVERT_PLACE_H
+#define MORVELLA_CONVERT_PLACE_H
 
-#include "tools/convert/mesh.h"
+#include "convert/mesh.h"
 
 enum class UpAxis { Y, Z };
 

@@ -1,4 +1,4 @@
-#include "tools/convert/model_file.h"
+#include "convert/model_file.h"
 
 #include <cerrno>
 #include <cstdio>

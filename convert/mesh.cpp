@@ -1,4 +1,4 @@
-#include "tools/convert/mesh.h"
+#include "convert/mesh.h"
 
 #include <cmath>
 

@@ -1,10 +1,10 @@
 // Writing morvella.dat: the objects as one chain of records followed by
 // their vertex arrays, checked by the saver's own loader before it replaces
 // anything on disk.
-#ifndef MORVELLA_TOOLS_CONVERT_MODEL_FILE_H
-#define MORVELLA_TOOLS_CONVERT_MODEL_FILE_H
+#ifndef MORVELLA_CONVERT_MODEL_FILE_H
+#define MORVELLA_CONVERT_MODEL_FILE_H
 
-#include "tools/convert/layout.h"
+#include "convert/layout.h"
 
 #include <string>
 #include <vector>

@@ -4,8 +4,8 @@
 // limit: a crash or a time-out becomes one clear error line and exit 1, and
 // the half-written output is removed. Where no child can be started, the
 // conversion runs unguarded in the process itself.
-#ifndef MORVELLA_TOOLS_CONVERT_GUARD_H
-#define MORVELLA_TOOLS_CONVERT_GUARD_H
+#ifndef MORVELLA_CONVERT_GUARD_H
+#define MORVELLA_CONVERT_GUARD_H
 
 #include <functional>
 #include <string>

@@ -2,10 +2,10 @@
 // coordinates (right-handed, front faces counter-clockwise, as the common
 // formats and the import libraries agree), with every node transform
 // applied, by the model-import library.
-#ifndef MORVELLA_TOOLS_CONVERT_IMPORT_H
-#define MORVELLA_TOOLS_CONVERT_IMPORT_H
+#ifndef MORVELLA_CONVERT_IMPORT_H
+#define MORVELLA_CONVERT_IMPORT_H
 
-#include "tools/convert/mesh.h"
+#include "convert/mesh.h"
 
 #include <string>
 

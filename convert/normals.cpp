@@ -1,6 +1,6 @@
-#include "tools/convert/normals.h"
+#include "convert/normals.h"
 
-#include "tools/convert/orient.h"
+#include "convert/orient.h"
 
 #include <cmath>
 

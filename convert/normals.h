@@ -4,10 +4,10 @@
 // average of the triangles around its point that meet it at less than 60
 // degrees: curved surfaces shade smoothly while the edges of a box stay
 // sharp.
-#ifndef MORVELLA_TOOLS_CONVERT_NORMALS_H
-#define MORVELLA_TOOLS_CONVERT_NORMALS_H
+#ifndef MORVELLA_CONVERT_NORMALS_H
+#define MORVELLA_CONVERT_NORMALS_H
 
-#include "tools/convert/mesh.h"
+#include "convert/mesh.h"
 
 // Returns how many parts got generated smooth normals.
 size_t MakeNormals(Scene* scene, bool flat);

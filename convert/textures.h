@@ -2,8 +2,8 @@
 // for every object that names a bitmap and refuses to start when one cannot
 // be loaded, so a name is written only for a Windows bitmap that lies beside
 // the output and that the saver's loading can take.
-#ifndef MORVELLA_TOOLS_CONVERT_TEXTURES_H
-#define MORVELLA_TOOLS_CONVERT_TEXTURES_H
+#ifndef MORVELLA_CONVERT_TEXTURES_H
+#define MORVELLA_CONVERT_TEXTURES_H
 
 #include <string>
 
