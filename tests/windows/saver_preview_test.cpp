@@ -172,12 +172,4 @@ TEST(PreviewSaver, AnimatesFromExactly640PixelsWideAndNotBelow)
     RemoveIni();
 }
 
-TEST(PreviewSaver, LowerCaseLIsTheSameAsP)
-{
-    PreviewHost host;
-    SaverProcess saver;
-    ASSERT_TRUE(StartSaver(saver, "/l " + host.Decimal()));
-    EXPECT_TRUE(WaitForPreviewWindow(host.window) != NULL);
-}
-
 }  // namespace
