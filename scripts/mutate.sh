@@ -16,7 +16,10 @@
 # A line of LIST:   SUITE  FILE  ORIGINAL ==> MUTATED
 #   SUITE      native            the native unit and tool tests (ctest -L native|tools)
 #              windows:REGEX     the Windows tests matching REGEX, under Wine
-#              convert           the converter's tests (ctest -L convert)
+#              windows-all:REGEX the same after building the whole Windows tree
+#                                (for sites the converter's exe holds)
+#              convert           the native tree whole and the converter's
+#                                tests (ctest -L convert)
 #   FILE       path from the top of the tree
 #   ORIGINAL   text that occurs exactly once in FILE (spaces around ==> are not part of it)
 #   MUTATED    what it becomes (may be empty: the text is deleted)
@@ -56,7 +59,8 @@ configure() {  # $1: native or windows
   configured="$configured $1"
 }
 
-# Builds what SUITE's tests need; prints nothing on success.
+# Builds what SUITE's tests need ($2 = clean: the unmutated tree, which
+# also makes the default assets).
 build() {
   case "$1" in
     native)
@@ -69,10 +73,14 @@ build() {
     convert)
       configure native &&
         cmake --build "$scratch/native" -j"$jobs" ;;
-    windows:*)
-      # The Windows tests use the default model and bitmaps of the native build.
+    windows:*|windows-all:*)
+      # The Windows tests use the default model and bitmaps of the native
+      # build. windows: builds the test programs and the saver, windows-all:
+      # the whole Windows tree (the converter's exe too).
+      local targets=(--target morvella_wintests morvella_portable_tests_x87)
+      [ "${1%%:*}" = windows-all ] && targets=()
       build native "${2:-}" >/dev/null && configure windows &&
-        cmake --build "$scratch/windows" -j"$jobs" --target morvella_wintests morvella_portable_tests_x87 ;;
+        cmake --build "$scratch/windows" -j"$jobs" "${targets[@]}" ;;
     *) echo "unknown suite $1"; return 1 ;;
   esac
 }
@@ -82,7 +90,7 @@ run_tests() {
   case "$1" in
     native) timeout 900 ctest --test-dir "$scratch/native" -L 'native|tools' -j"$jobs" --stop-on-failure ;;
     convert) timeout 1800 ctest --test-dir "$scratch/native" -L convert -j"$jobs" --stop-on-failure ;;
-    windows:*) timeout 1800 ctest --test-dir "$scratch/windows" -R "${1#windows:}" --stop-on-failure ;;
+    windows:*|windows-all:*) timeout 1800 ctest --test-dir "$scratch/windows" -R "${1#*:}" --stop-on-failure ;;
   esac
 }
 
