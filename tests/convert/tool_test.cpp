@@ -70,6 +70,35 @@ TEST(Tool, AnOutputThatIsTheInputByAnyNameIsRefused)
     }
 }
 
+// Bytes a terminal obeys: ESC, BEL, a C1 CSI in UTF-8, and a lone byte
+// that is no UTF-8 (a CSI to a Latin-1 terminal).
+bool HasControls(const std::string& text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = (unsigned char)text[i];
+        if ((c < 0x20 && c != '\n') || c == 0x7F || c == 0x9B)
+            return true;
+    }
+    return false;
+}
+
+TEST(Tool, NamesFromTheFileAndMessagesArePrintedWithoutControlCharacters)
+{
+    const std::string dir = ScratchDir("controls");
+    const std::string hostile = "\x1b]0;owned\x07\x1b[2J\xc2\x9b" "31m\x9b" "41m";
+    WriteText(dir + "/named.obj", "o " + hostile + "\nv 0 0 0\nv 2 0 0\nv 0 0 -2\nf 1 2 3\n"
+                                  "o other\nv 0 1 0\nv 1 1 0\nv 0 1 -1\nf 4 5 6\n");
+    // Named in the summary's first-object line, and in the error line.
+    const ToolRun named = RunTool({dir + "/named.obj", dir + "/out.dat", "--parts"});
+    ASSERT_EQ(0, named.exitCode) << named.err;
+    EXPECT_NE("", LineWith(named.out, "first object: \"?]0;owned??[2J??31m?41m\"")) << named.out;
+    const ToolRun missing = RunTool({dir + "/" + hostile + ".obj", dir + "/out.dat"});
+    EXPECT_EQ(1, missing.exitCode);
+    for (const std::string& text : {named.out, named.err, missing.out, missing.err})
+        EXPECT_FALSE(HasControls(text)) << text;
+    EXPECT_NE(std::string::npos, missing.err.find("?]0;owned??[2J??31m?41m.obj: no such file")) << missing.err;
+}
+
 TEST(Tool, WorksWhenStartedWithSigchldIgnored)
 {
     const std::string dir = ScratchDir("sigchld");
