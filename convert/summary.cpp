@@ -25,7 +25,11 @@ std::string Thousands(size_t n)
     return out;
 }
 
+#if defined(__MINGW32__)
+void Line(std::string* text, const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
+#else
 void Line(std::string* text, const char* format, ...) __attribute__((format(printf, 2, 3)));
+#endif
 
 void Line(std::string* text, const char* format, ...)
 {
