@@ -92,6 +92,11 @@ std::vector<size_t> SlabOrder(const Part& part)
 
 void MergeIntoOnePart(Scene* scene)
 {
+    // The saver gives the first object its own bitmap and texture
+    // coordinates: the file's are of no use to it, and need not hold the
+    // simplification back at their seams.
+    if (scene->parts.size() == 1)
+        scene->parts[0].hasUV = false;
     if (scene->parts.size() < 2)
         return;
     size_t largest = 0, corners = 0;
@@ -108,8 +113,6 @@ void MergeIntoOnePart(Scene* scene)
     one.name = scene->parts[largest].name;
     std::copy(scene->parts[largest].diffuse, scene->parts[largest].diffuse + 4, one.diffuse);
     one.hasNormals = true;
-    // The saver gives the first object its own bitmap and texture
-    // coordinates: the file's are of no use to it.
     one.hasUV = false;
     one.corners.reserve(corners);
     for (Part& part : scene->parts) {
