@@ -145,7 +145,7 @@ double TotalLength(const std::vector<Segment>& segments)
 
 }  // namespace
 
-OutlineShift CompareOutlines(const std::vector<Vec3>& before, const std::vector<Vec3>& after)
+OutlineShift CompareOutlines(const std::vector<Vec3>& before, const std::vector<Vec3>& after, double step)
 {
     OutlineShift shift;
     const std::vector<Segment> old = OpenEdges(before), now = OpenEdges(after);
@@ -153,15 +153,8 @@ OutlineShift CompareOutlines(const std::vector<Vec3>& before, const std::vector<
     shift.closed = !old.empty() && now.empty();
     if (old.empty() || now.empty())
         return shift;
-    Vec3 lo{DBL_MAX, DBL_MAX, DBL_MAX}, hi{-DBL_MAX, -DBL_MAX, -DBL_MAX};
-    for (const Vec3& p : before) {
-        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
-        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
-    }
-    // Samples a ten-thousandth of the object's size apart, or fewer where
-    // the outlines are very long: a few million points at most.
-    const double longest = std::max(TotalLength(old), TotalLength(now));
-    const double step = std::max(Length(hi - lo) * 1e-4, longest / 4e6);
+    // A few million samples at most, however long the outlines.
+    step = std::max(step, std::max(TotalLength(old), TotalLength(now)) / 4e6);
     if (!(step > 0) || !std::isfinite(step))
         return shift;
     shift.moved = std::max(Farthest(old, now, step), Farthest(now, old, step));

@@ -15,7 +15,8 @@ struct OutlineShift {
 };
 
 // Compares the outlines of two triangle lists (three corners a triangle,
-// positions only). Corners at the same point are one point.
-OutlineShift CompareOutlines(const std::vector<Vec3>& before, const std::vector<Vec3>& after);
+// positions only), measured to about `step`. Corners at the same point
+// are one point.
+OutlineShift CompareOutlines(const std::vector<Vec3>& before, const std::vector<Vec3>& after, double step);
 
 #endif

@@ -152,7 +152,8 @@ void SimplifyScene(Scene* scene, size_t maxTriangles, SimplifyReport* report)
             old[i] = part.corners[i].position;
         for (size_t i = 0; i < now.size(); ++i)
             now[i] = corners[i].position;
-        const OutlineShift shift = CompareOutlines(old, now);
+        // Measured to a ten-thousandth of the object's size.
+        const OutlineShift shift = CompareOutlines(old, now, size * 1e-4);
         moved = std::max(moved, shift.moved);
         report->holesOpened = report->holesOpened || shift.opened;
         report->outlineClosed = report->outlineClosed || shift.closed;

@@ -77,52 +77,6 @@ TEST(Handmade, AxesKeepTheirHandednessWithEitherUpAxis)
     }
 }
 
-// A 3DS chunk: its id, its whole length, its content.
-std::string Chunk(uint16_t id, const std::string& content)
-{
-    const uint32_t length = (uint32_t)content.size() + 6;
-    return std::string((const char*)&id, 2) + std::string((const char*)&length, 4) + content;
-}
-
-// A box 1 x 1 x 4, long in the file's z: the up axis of 3DS files.
-std::string TallBox3ds()
-{
-    std::string vertices, faces;
-    const uint16_t corners = 8, triangles = 12;
-    vertices.append((const char*)&corners, 2);
-    for (int i = 0; i < 8; ++i) {
-        const float p[3] = {(float)(i & 1), (float)((i >> 1) & 1), (float)(i >> 2) * 4};
-        vertices.append((const char*)p, sizeof p);
-    }
-    const uint16_t f[12][4] = {{0, 2, 1, 0}, {1, 2, 3, 0}, {4, 5, 6, 0}, {5, 7, 6, 0}, {0, 1, 4, 0}, {1, 5, 4, 0},
-                               {2, 6, 3, 0}, {3, 6, 7, 0}, {0, 4, 2, 0}, {2, 4, 6, 0}, {1, 3, 5, 0}, {3, 7, 5, 0}};
-    faces.append((const char*)&triangles, 2);
-    faces.append((const char*)f, sizeof f);
-    const std::string mesh = Chunk(0x4100, Chunk(0x4110, vertices) + Chunk(0x4120, faces));
-    const uint32_t version = 3;
-    return Chunk(0x4D4D, Chunk(0x0002, std::string((const char*)&version, 4)) +
-                             Chunk(0x3D3D, Chunk(0x4000, std::string("box", 4) + mesh)));
-}
-
-// The 3DS reader turns the file's z-up into y-up itself: the tall box
-// stands with the default and lies down with --up z, so 3DS files need no
-// --up z.
-TEST(Handmade, A3dsFileStandsUpWithTheDefaultAxis)
-{
-    const std::string dir = ScratchDir("3ds");
-    WriteText(dir + "/box.3ds", TallBox3ds());
-    for (bool upZ : {false, true}) {
-        SCOPED_TRACE(upZ ? "--up z" : "default");
-        const ConvertReport report =
-            Convert(dir + "/box.3ds", dir + "/out.dat", upZ ? std::vector<std::string>{"--up", "z"} : std::vector<std::string>{});
-        ASSERT_TRUE(report.ok) << report.error;
-        Loaded loaded;
-        ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
-        const Box box = Bounds(loaded.model);
-        EXPECT_NEAR(upZ ? 6.0 : 24.0, box.hi[1] - box.lo[1], 1e-4);
-    }
-}
-
 // One triangle facing up, placed twice by a node tree: once as it is, once
 // through a parent's translation and a child's mirroring scale.
 const char kNodes[] = R"(<?xml version="1.0" encoding="utf-8"?>

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 using namespace convert_test;
@@ -153,14 +154,12 @@ TEST(OneObject, SeveralMeshesBecomeOneObjectAndPartsOnlyWhenAsked)
 std::string SquaresObj(int count)
 {
     std::string obj;
+    char square[200];
     for (int i = 0; i < count; ++i) {
         const int x = (i % 20) * 2, z = -(i / 20) * 2, k = 4 * i + 1;
-        obj += "o square" + std::to_string(i) + "\n";
-        obj += "v " + std::to_string(x) + " 0 " + std::to_string(z) + "\nv " + std::to_string(x + 1) + " 0 " +
-               std::to_string(z) + "\nv " + std::to_string(x + 1) + " 0 " + std::to_string(z - 1) + "\nv " +
-               std::to_string(x) + " 0 " + std::to_string(z - 1) + "\n";
-        obj += "f " + std::to_string(k) + " " + std::to_string(k + 1) + " " + std::to_string(k + 2) + "\n";
-        obj += "f " + std::to_string(k) + " " + std::to_string(k + 2) + " " + std::to_string(k + 3) + "\n";
+        snprintf(square, sizeof square, "o square%d\nv %d 0 %d\nv %d 0 %d\nv %d 0 %d\nv %d 0 %d\nf %d %d %d\nf %d %d %d\n", i,
+                 x, z, x + 1, z, x + 1, z - 1, x, z - 1, k, k + 1, k + 2, k, k + 2, k + 3);
+        obj += square;
     }
     return obj;
 }
@@ -260,15 +259,16 @@ std::vector<float> PrismFacets(int segments)
 std::string PrismObj(int segments)
 {
     std::string obj, top = "f", bottom = "f";
+    char line[100];
     for (int s = 0; s < segments; ++s) {
         const double a = 2 * kPi * s / segments;
-        obj += "v " + std::to_string(std::cos(a)) + " 1 " + std::to_string(std::sin(a)) + "\n";
-        obj += "v " + std::to_string(std::cos(a)) + " -1 " + std::to_string(std::sin(a)) + "\n";
+        snprintf(line, sizeof line, "v %.6f 1 %.6f\nv %.6f -1 %.6f\n", std::cos(a), std::sin(a), std::cos(a), std::sin(a));
+        obj += line;
     }
     for (int s = 0; s < segments; ++s) {
-        const int t0 = 2 * s + 1, b0 = t0 + 1, t1 = 2 * ((s + 1) % segments) + 1, b1 = t1 + 1;
-        obj += "f " + std::to_string(t0) + " " + std::to_string(t1) + " " + std::to_string(b1) + " " +
-               std::to_string(b0) + "\n";
+        const int t0 = 2 * s + 1, t1 = 2 * ((s + 1) % segments) + 1;
+        snprintf(line, sizeof line, "f %d %d %d %d\n", t0, t1, t1 + 1, t0 + 1);
+        obj += line;
         top += " " + std::to_string(2 * (segments - 1 - s) + 1);
         bottom += " " + std::to_string(2 * s + 2);
     }
