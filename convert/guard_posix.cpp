@@ -121,7 +121,7 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
     }
     remove(partialOutput.c_str());
     if (g_stopSignal != 0) {
-        fprintf(stderr, "morvella-convert: %s: stopped (%s); nothing was written\n", shownInput.c_str(),
+        fprintf(stderr, "morvella-convert: %s: stopped (%s); no half-written file is left\n", shownInput.c_str(),
                 strsignal(g_stopSignal));
         fflush(stderr);
         // End the way the signal ends a program, so that the shell or the

@@ -74,8 +74,8 @@ void Simplification(const ConvertOptions& options, const ConvertReport& r, std::
                  "model is one part)", Thousands(s.after).c_str(), Thousands(s.budget).c_str(),
                  Thousands(s.parts).c_str());
         else
-            Line(text, "  %s triangles, not %s: some part%s would vanish if made any smaller",
-                 Thousands(s.after).c_str(), Thousands(s.budget).c_str(), r.onePart ? "s of the model" : "s");
+            Line(text, "  %s triangles, not %s: %s would vanish if made any smaller", Thousands(s.after).c_str(),
+                 Thousands(s.budget).c_str(), r.onePart ? "pieces of the model" : "some parts");
     }
 }
 
