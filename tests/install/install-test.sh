@@ -37,6 +37,9 @@ fi
 # Apps / Add or Remove Programs lists both registry views; a 32-bit setup
 # program writes the 32-bit one.
 uninst_value() { reg_value "$uninst" "$1" /reg:32 || reg_value "$uninst" "$1" /reg:64; }
+uninst_view() {  # the view that holds the uninstall entry
+  if wine_run reg query "$uninst" /reg:32 >/dev/null 2>&1; then echo /reg:32; else echo /reg:64; fi
+}
 
 installed_files_match() {  # [FILE...]: the files not named are the user's
   local f
@@ -96,6 +99,18 @@ close_dialog() { wine_run "$saverctl" dialog >/dev/null 2>&1; wait "$dialog_pid"
 # default, which must be found in the install folder.
 printf '[morvella.scr]\r\nAnimation=2\r\nSpeed=20\r\nBitmap=tiles.bmp\r\n' >"$ini"
 cp "$ini" "$session/ini.before"
+
+echo "== a setup that cannot write the saver ($arch)"
+# As for a user without the right to write there: a folder in the saver's place.
+mkdir -p "$saverdir/morvella.scr"
+wine_run reg add "$desktop" /v SCRNSAVE.EXE /d 'C:\windows\system32\other.scr' /f >/dev/null 2>&1
+wine_run "$setup" /S >"$session/setup-unwritable.log" 2>&1; rc=$?
+check "setup fails with a non-zero exit status ($rc)" test "$rc" -ne 0
+check "it chooses no saver it did not install" same_text_ci "$(reg_value "$desktop" SCRNSAVE.EXE)" 'C:\windows\system32\other.scr'
+check "it puts down no other file" none_in "$saverdir" morvella.scr
+check "it registers no uninstaller" uninstall_key_gone
+rmdir "$saverdir/morvella.scr"
+wine_run reg delete "$desktop" /v SCRNSAVE.EXE /f >/dev/null 2>&1
 
 echo "== first silent install ($arch)"
 check "the setup program runs silently with /S" install
@@ -160,13 +175,14 @@ echo "== setup while the saver's settings dialog is open"
 check "the dialog is open" open_dialog
 # Two marks that a setup that went on would undo.
 mv "$saverdir/dots.bmp" "$session/dots.bmp"
-wine_run reg add "$uninst" /v DisplayVersion /d 0.9 /f /reg:32 >/dev/null 2>&1
+view=$(uninst_view)
+wine_run reg add "$uninst" /v DisplayVersion /d 0.9 /f "$view" >/dev/null 2>&1
 wine_run "$setup" /S >"$session/setup-in-use.log" 2>&1; rc=$?
 check "setup stops with a non-zero exit status ($rc)" test "$rc" -ne 0
 check "setup has changed nothing" bash -c '[ ! -e "$0" ] && [ "$1" = 0.9 ]' \
   "$saverdir/dots.bmp" "$(uninst_value DisplayVersion)"
 mv "$session/dots.bmp" "$saverdir/dots.bmp"
-wine_run reg add "$uninst" /v DisplayVersion /d "$MORVELLA_VERSION" /f /reg:32 >/dev/null 2>&1
+wine_run reg add "$uninst" /v DisplayVersion /d "$MORVELLA_VERSION" /f "$view" >/dev/null 2>&1
 
 echo "== uninstall while the dialog is open, a new install before the restart"
 # The settings as Windows Vista and later keep them for a 32-bit program.
