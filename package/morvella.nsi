@@ -57,6 +57,7 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (c) 2026 The Morvella develo
 
 Var SaverDir   ; where the saver's files live: System32 or SysWOW64
 Var UserSid    ; the user who started the program, when not its own account
+Var LegacyTime ; the one time of the files of an install that kept no record
 ; A file setup cannot write stops it (in silent mode as well) instead of
 ; being skipped into a mixed install.
 AllowSkipFiles off
@@ -218,11 +219,30 @@ FunctionEnd
 !insertmacro FILE_STATE ""
 !insertmacro FILE_STATE "un."
 
+!define WM_CLOSE_MESSAGE 0x10
+!macro CLOSE_RUNNING_SAVER un
+; $R0 = 1 when the saver file is a running program's (the saver, its
+; preview, its settings dialog): Windows then refuses to open it for writing.
+Function ${un}SaverInUse
+  Push $R1
+  Push $R2
+  StrCpy $R0 0
+  System::Call 'kernel32::CreateFileW(w "$SaverDir\morvella.scr", i 0x40000000, i 0, p 0, i 3, i 0, p 0) p .R1 ?e'
+  Pop $R2
+  ${If} $R1 = -1
+    ${If} $R2 = ${ERROR_SHARING_VIOLATION}
+      StrCpy $R0 1
+    ${EndIf}
+  ${Else}
+    System::Call 'kernel32::CloseHandle(p R1)'
+  ${EndIf}
+  Pop $R2
+  Pop $R1
+FunctionEnd
+
 ; A running full-screen Morvella is asked to close, as a key press would,
 ; and given a few seconds to go. A saver window of another program (the same
 ; class and title are every saver's) is left alone.
-!define WM_CLOSE_MESSAGE 0x10
-!macro CLOSE_RUNNING_SAVER un
 Function ${un}CloseRunningSaver
   Push $R2
   Push $R3
@@ -250,6 +270,22 @@ Function ${un}CloseRunningSaver
     Sleep 250
     IntOp $R2 $R2 + 1
   ${Loop}
+  ; A saver that was asked to close may take a moment after its window to
+  ; end and let go of its file.
+  ${If} $R2 > 0
+    ${Do}
+      Push $R0
+      Call ${un}SaverInUse
+      StrCpy $R3 $R0
+      Pop $R0
+      ${If} $R3 = 0
+      ${OrIf} $R2 >= 80
+        ${ExitDo}
+      ${EndIf}
+      Sleep 250
+      IntOp $R2 $R2 + 1
+    ${Loop}
+  ${EndIf}
   Pop $R5
   Pop $R4
   Pop $R3
@@ -287,21 +323,6 @@ FunctionEnd
 
 ; ---- installer ----
 
-; $R0 = 1 when the saver file is a running program's (the saver, its
-; preview, its settings dialog): Windows then refuses to open it for writing.
-Function SaverInUse
-  StrCpy $R0 0
-  System::Call 'kernel32::CreateFileW(w "$SaverDir\morvella.scr", i 0x40000000, i 0, p 0, i 3, i 0, p 0) p .R1 ?e'
-  Pop $R2
-  ${If} $R1 = -1
-    ${If} $R2 = ${ERROR_SHARING_VIOLATION}
-      StrCpy $R0 1
-    ${EndIf}
-  ${Else}
-    System::Call 'kernel32::CloseHandle(p R1)'
-  ${EndIf}
-FunctionEnd
-
 ; $R0: a saver file, $R5: the state of the one this setup carries. Sets $R9
 ; to 1 when the file may be put down: there is none, or it is as this setup
 ; (or an earlier one) left it, or it is the very file carried. Any other
@@ -313,6 +334,14 @@ Function MayReplace
   ${If} $R1 == ""
   ${OrIf} $R1 == $R4
   ${OrIf} $R1 == $R5
+    Return
+  ${EndIf}
+  ; Put down by a setup that kept no record: all its files carry one time.
+  ${If} $LegacyTime != ""
+    GetFileTime "$SaverDir\$R0" $R2 $R3
+    IntFmt $R2 "%u" $R2
+    IntFmt $R3 "%u" $R3
+    StrCmp "$R2 $R3" $LegacyTime 0 +2
     Return
   ${EndIf}
   ; The saver program is always this version's: a copy put there by hand is
@@ -404,6 +433,28 @@ Function ForgetPendingDeletes
   done:
 FunctionEnd
 
+; An earlier setup that recorded nothing put its files down with the one
+; time its package gave them all; the saver program it installed shows that
+; time. Files of that time are taken for that setup's, the rest (the user's
+; own, or changed since) are kept.
+Function FindLegacyTime
+  StrCpy $LegacyTime ""
+  ClearErrors
+  EnumRegValue $0 HKLM "${FILES_KEY}" 0
+  ${If} ${Errors}
+  ${OrIf} $0 == ""
+    ReadRegStr $0 HKLM "${UNINST_KEY}" "DisplayVersion"
+    ClearErrors
+    GetFileTime "$SaverDir\morvella.scr" $1 $2
+    ${If} $0 != ""
+    ${AndIfNot} ${Errors}
+      IntFmt $1 "%u" $1
+      IntFmt $2 "%u" $2
+      StrCpy $LegacyTime "$1 $2"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
 !macro PUT_SAVER_FILE NAME SOURCE SIZE
   StrCpy $R0 "${NAME}"
   GetFileTimeLocal "${SOURCE}" $R2 $R3
@@ -437,6 +488,7 @@ Section "$(SecSaverName)" SecSaver
   ${Loop}
 
   Call ForgetPendingDeletes
+  Call FindLegacyTime
   SetOverwrite on
   SetOutPath $SaverDir
   ; The saver program first: should it fail, nothing else has changed.

@@ -149,6 +149,20 @@ users_files_kept() {
     { echo "  the user's morvella.dat or sample.bmp was replaced or deleted"; return 1; }
 }
 
+echo "== an upgrade over an install that kept no record"
+# As an earlier setup left it: no record, every file of its package's one time.
+wine_run reg delete 'HKLM\Software\Morvella' /f "$(uninst_view)" >/dev/null 2>&1
+for f in morvella.scr dots.bmp ripples.bmp tiles.bmp; do touch -d @1500000000 "$saverdir/$f"; done
+check "the upgrade succeeds" install
+older_files_replaced() {
+  local f
+  for f in morvella.scr dots.bmp ripples.bmp tiles.bmp; do
+    [ "$(stat -c %Y "$saverdir/$f")" != 1500000000 ] || { echo "  $f was not replaced"; return 1; }
+  done
+}
+check "the earlier package's files are replaced" older_files_replaced
+check "the user's own morvella.dat and changed sample.bmp are kept" users_files_kept
+
 echo "== a second install over the first, the saver running"
 saver_pid=
 wine_run "$saverctl" run /s >"$session/running.log" 2>&1 &
