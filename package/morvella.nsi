@@ -1,6 +1,11 @@
 ; The Windows setup program: installs the saver for all users into the folder
-; where Windows lists 32-bit screen savers, optionally makes it the current
-; user's screen saver, and registers an uninstaller.
+; where Windows lists 32-bit screen savers, optionally makes it the screen
+; saver of the user who started setup, and registers an uninstaller. It
+; records each file it puts down, so that neither an upgrade nor the
+; uninstaller touches a file of the user's.
+;
+; Options: /S silent; /KEEPSAVER leaves the user's choice of screen saver
+; alone. Uninstaller: /S; /REMOVESETTINGS removes the settings as well.
 ;
 ; Built by scripts/package.sh, which passes:
 ;   VERSION, FILE_VERSION, PRODUCT, PUBLISHER  release facts of the version resource
