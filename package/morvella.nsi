@@ -462,6 +462,9 @@ FunctionEnd
 
 !macro PUT_SAVER_FILE NAME SOURCE SIZE
   StrCpy $R0 "${NAME}"
+  ; The staged file's time. File keeps times to two seconds, so
+  ; scripts/package.sh stages every file with an even time: the file put
+  ; down then shows this very time.
   GetFileTimeLocal "${SOURCE}" $R2 $R3
   IntFmt $R2 "%u" $R2
   IntFmt $R3 "%u" $R3

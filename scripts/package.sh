@@ -78,6 +78,10 @@ package() {
   # The same input gives the same zip: fixed times, no extra attributes.
   local stamp
   stamp=$(git log -1 --format=%ct 2>/dev/null || date +%s)
+  # Setup keeps a file's time to 2 seconds (as FAT does) when it puts the
+  # file down, but compares with the staged file's exact time to know its
+  # own files: an even time is the same in both.
+  stamp=$((stamp - stamp % 2))
   find "$stage/$base" -exec touch -d "@$stamp" {} +
   (cd "$stage" && find "$base" -type f | LC_ALL=C sort | zip -q -X -D "$out/$base-win32.zip" -@)
 

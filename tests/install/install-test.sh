@@ -133,6 +133,21 @@ uninstaller=$(printf '%s' "$quiet" | sed -n 's/^"\([^"]*\)".*/\1/p')
 program_dir=$(dirname "$(unix_path "$uninstaller")")
 check "the registered uninstaller exists ($uninstaller)" test -f "$program_dir/uninstall.exe"
 
+echo "== a reinstall that finds its own files but no record of them"
+# The files as this very setup puts them down are its own, even when the
+# record of them is lost and no earlier install is registered.
+view=$(uninst_view)
+wine_run reg delete 'HKLM\Software\Morvella' /f "$view" >/dev/null 2>&1
+wine_run reg delete "$uninst" /f "$view" >/dev/null 2>&1
+check "the reinstall succeeds" install
+all_recorded() {
+  local f
+  for f in "${files[@]}"; do
+    reg_value 'HKLM\Software\Morvella\Installed files' "$f" "$view" >/dev/null || { echo "  $f is not recorded"; return 1; }
+  done
+}
+check "it takes every file it carries for its own again" all_recorded
+
 echo "== the saver as Windows starts it"
 check "SCRNSAVE.EXE /s shows the moving, textured object" saver_animates installed wine_run "$saverctl" run /s
 listed=$(wine_run "$saverctl" run /c 2>"$session/dialog.log" | tr -d '\r' | LC_ALL=C sort -f | tr '\n' ' ')
