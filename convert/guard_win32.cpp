@@ -4,6 +4,9 @@
 // without an error-report dialog that nobody may be there to close.
 #include "convert/guard.h"
 
+#include "convert/console.h"
+#include "convert/utf8_path.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -120,14 +123,15 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
     if (!timedOut && code <= 2)
         return (int)code;   // the tool's own exit codes
 
-    remove(partialOutput.c_str());
+    std::error_code ignored;
+    std::filesystem::remove(Utf8Path(partialOutput), ignored);
     if (timedOut)
-        fprintf(stderr, "morvella-convert: %s: reading it took more than %u seconds; it is damaged or too large\n",
-                input.c_str(), timeLimitSeconds);
+        Print(stderr, "morvella-convert: %s: reading it took more than %u seconds; it is damaged or too large\n",
+              input.c_str(), timeLimitSeconds);
     else
-        fprintf(stderr, "morvella-convert: %s: the model-import library crashed or ran out of memory reading it "
-                "(exit code 0x%lX); the file is damaged, too large, or uses a part of its format the library "
-                "cannot read\n",
-                input.c_str(), code);
+        Print(stderr, "morvella-convert: %s: the model-import library crashed or ran out of memory reading it "
+              "(exit code 0x%lX); the file is damaged, too large, or uses a part of its format the library "
+              "cannot read\n",
+              input.c_str(), code);
     return 1;
 }

@@ -1,6 +1,7 @@
 // morvella-convert: turns a 3D model file into the saver's morvella.dat.
 // Exit codes: 0 written, 1 the input could not be converted or the output
 // not written (nothing was replaced), 2 wrong usage.
+#include "convert/console.h"
 #include "convert/convert.h"
 #include "convert/guard.h"
 #include "convert/import.h"
@@ -9,6 +10,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -36,8 +38,8 @@ std::string PieceText(const PlannedObject& o)
 
 void PrintSummary(const ConvertOptions& options, const ConvertReport& r)
 {
-    printf("%s: %s triangles in %zu part(s)\n", options.input.c_str(), Thousands(r.inputTriangles).c_str(),
-           r.inputParts);
+    Print(stdout, "%s: %s triangles in %zu part(s)\n", options.input.c_str(), Thousands(r.inputTriangles).c_str(),
+                  r.inputParts);
     std::string dropped;
     if (r.clean.nonFinite)
         dropped += ", " + Thousands(r.clean.nonFinite) + " with NaN or infinite coordinates";
@@ -46,41 +48,41 @@ void PrintSummary(const ConvertOptions& options, const ConvertReport& r)
     if (r.skippedPrimitives)
         dropped += ", " + Thousands(r.skippedPrimitives) + " points or lines";
     if (!dropped.empty())
-        printf("  dropped%s\n", dropped.c_str() + 1);
+        Print(stdout, "  dropped%s\n", dropped.c_str() + 1);
     if (r.clean.badNormals || r.clean.badUV)
-        printf("  replaced %zu NaN or infinite normals and %zu texture coordinates\n", r.clean.badNormals,
-               r.clean.badUV);
+        Print(stdout, "  replaced %zu NaN or infinite normals and %zu texture coordinates\n", r.clean.badNormals,
+                      r.clean.badUV);
     if (r.orient.trianglesTurned)
-        printf("  turned %s triangle(s) over to face the way the file's normals say\n",
-               Thousands(r.orient.trianglesTurned).c_str());
+        Print(stdout, "  turned %s triangle(s) over to face the way the file's normals say\n",
+                      Thousands(r.orient.trianglesTurned).c_str());
     if (r.orient.partsTurned)
-        printf("  turned %zu closed part(s) that were wound inside out\n", r.orient.partsTurned);
+        Print(stdout, "  turned %zu closed part(s) that were wound inside out\n", r.orient.partsTurned);
     if (r.simplified)
-        printf("  simplified %s -> %s triangles, surfaces moved by at most %.2g%% of their part's size%s\n",
-               Thousands(r.simplify.before).c_str(), Thousands(r.simplify.after).c_str(), r.simplify.error * 100,
-               r.simplify.outlineKept ? "" : "; the outline could not be kept everywhere");
+        Print(stdout, "  simplified %s -> %s triangles, surfaces moved by at most %.2g%% of their part's size%s\n",
+                      Thousands(r.simplify.before).c_str(), Thousands(r.simplify.after).c_str(), r.simplify.error * 100,
+                      r.simplify.outlineKept ? "" : "; the outline could not be kept everywhere");
     if (r.generatedNormals)
-        printf("  smooth normals made for %zu part(s) without them\n", r.generatedNormals);
+        Print(stdout, "  smooth normals made for %zu part(s) without them\n", r.generatedNormals);
     const Vec3 e = r.place.extent;
-    printf("  placed: %.4g x %.4g x %.4g (x, y, z; scale %.4g), centred in x and z, top at y = 0, %s up\n",
-           e.x, e.y, e.z, r.place.scale, options.placement.up == UpAxis::Z ? "z" : "y");
-    printf("  %zu object(s), %s triangles, %s vertices", r.objects.size(), Thousands(r.triangles).c_str(),
-           Thousands(r.vertices).c_str());
+    Print(stdout, "  placed: %.4g x %.4g x %.4g (x, y, z; scale %.4g), centred in x and z, top at y = 0, %s up\n",
+                  e.x, e.y, e.z, r.place.scale, options.placement.up == UpAxis::Z ? "z" : "y");
+    Print(stdout, "  %zu object(s), %s triangles, %s vertices", r.objects.size(), Thousands(r.triangles).c_str(),
+                  Thousands(r.vertices).c_str());
     if (r.layout.partsSplit)
-        printf("; %zu part(s) split to keep each draw within 65,535 vertices", r.layout.partsSplit);
-    printf("\n");
+        Print(stdout, "; %zu part(s) split to keep each draw within 65,535 vertices", r.layout.partsSplit);
+    Print(stdout, "\n");
     const PlannedObject& first = r.objects.front();
-    printf("  first object: \"%s\"%s, %s triangles, the largest part: the saver's colour, texture and "
-           "animations act on it\n",
-           first.name.c_str(), PieceText(first).c_str(), Thousands(first.vertices.size() / 3).c_str());
+    Print(stdout, "  first object: \"%s\"%s, %s triangles, the largest part: the saver's colour, texture and "
+                  "animations act on it\n",
+                  first.name.c_str(), PieceText(first).c_str(), Thousands(first.vertices.size() / 3).c_str());
     for (const std::string& left : r.layout.texturesLeftOut)
-        printf("  texture left out: %s\n", left.c_str());
-    printf("wrote %s (%s bytes), checked with the saver's loader\n", options.output.c_str(),
-           Thousands(r.bytes).c_str());
+        Print(stdout, "  texture left out: %s\n", left.c_str());
+    Print(stdout, "wrote %s (%s bytes), checked with the saver's loader\n", options.output.c_str(),
+                  Thousands(r.bytes).c_str());
     if (r.triangles > kWarnTriangles)
-        printf("warning: %s triangles take about %.0f ms a frame with a software renderer (the saver's "
-               "square has 2,048); --max-triangles 20000 would simplify it\n",
-               Thousands(r.triangles).c_str(), EstimatedFrameMs(r.triangles));
+        Print(stdout, "warning: %s triangles take about %.0f ms a frame with a software renderer (the saver's "
+                      "square has 2,048); --max-triangles 20000 would simplify it\n",
+                      Thousands(r.triangles).c_str(), EstimatedFrameMs(r.triangles));
 }
 
 int Convert(const ConvertOptions& options)
@@ -91,8 +93,8 @@ int Convert(const ConvertOptions& options)
         for (char& c : reason)
             if (c == '\n' || c == '\r')
                 c = ' ';
-        fprintf(stderr, "morvella-convert: %s: %s\n",
-                (report.outputAtFault ? options.output : options.input).c_str(), reason.c_str());
+        Print(stderr, "morvella-convert: %s: %s\n",
+              (report.outputAtFault ? options.output : options.input).c_str(), reason.c_str());
         return 1;
     }
     PrintSummary(options, report);
@@ -103,15 +105,20 @@ int Convert(const ConvertOptions& options)
 
 int main(int argc, char** argv)
 {
+    std::vector<std::string> arguments = Utf8Arguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments)
+        pointers.push_back(&argument[0]);
+    pointers.push_back(nullptr);
     ConvertOptions options;
     std::string error;
     const std::string usage = UsageText(ImportFormats());
-    if (!ParseOptions(argc, argv, &options, &error)) {
-        fprintf(stderr, "morvella-convert: %s\n%s", error.c_str(), usage.c_str());
+    if (!ParseOptions((int)arguments.size(), pointers.data(), &options, &error)) {
+        Print(stderr, "morvella-convert: %s\n%s", error.c_str(), usage.c_str());
         return 2;
     }
     if (options.help) {
-        printf("%s", usage.c_str());
+        Print(stdout, "%s", usage.c_str());
         return 0;
     }
     return RunGuarded([&] { return Convert(options); }, options.input, PartialOutputPath(options.output),

@@ -1,5 +1,8 @@
 #include "convert/model_file.h"
 
+#include "convert/utf8_path.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -43,6 +46,38 @@ bool SameCounts(const ModelData& model, const std::vector<PlannedObject>& object
         }
     }
     return true;
+}
+
+// Whether the saver's loader, whose C runtime takes narrow paths, can open
+// this one: on Windows those are read in the ANSI code page, which may lack
+// any letter beyond ASCII, so there only ASCII paths are given to it.
+bool LoaderTakesPath(const std::string& path)
+{
+    if (path.size() >= ModelPathSize)
+        return false;
+#ifdef _WIN32
+    for (char c : path)
+        if ((unsigned char)c >= 0x80)
+            return false;
+#endif
+    return true;
+}
+
+// Whether the file at path holds exactly these bytes.
+bool HoldsBytes(const std::string& path, const std::vector<unsigned char>& bytes)
+{
+    FILE* in = OpenUtf8(path, "rb");
+    if (!in)
+        return false;
+    unsigned char chunk[65536];
+    size_t at = 0, got = 0;
+    bool same = true;
+    while (same && (got = fread(chunk, 1, sizeof chunk, in)) > 0) {
+        same = got <= bytes.size() - at && std::equal(chunk, chunk + got, bytes.begin() + at);
+        at += got;
+    }
+    fclose(in);
+    return same && at == bytes.size();
 }
 
 }  // namespace
@@ -122,12 +157,12 @@ bool WriteModelFile(const std::string& path, const std::vector<unsigned char>& f
 {
     namespace fs = std::filesystem;
     std::error_code ec;
-    if (fs::is_directory(fs::path(path), ec)) {
+    if (fs::is_directory(Utf8Path(path), ec)) {
         *error = "cannot be written: it is a folder";
         return false;
     }
     const std::string temporary = PartialOutputPath(path);
-    FILE* out = fopen(temporary.c_str(), "wb");
+    FILE* out = OpenUtf8(temporary, "wb");
     if (!out) {
         *error = std::string("cannot be written: ") + strerror(errno);
         return false;
@@ -137,13 +172,18 @@ bool WriteModelFile(const std::string& path, const std::vector<unsigned char>& f
     const bool closed = fclose(out) == 0;
     if (!written || !closed) {
         *error = std::string("cannot be written: ") + strerror(written ? errno : savedErrno);
-        fs::remove(fs::path(temporary), ec);
+        fs::remove(Utf8Path(temporary), ec);
         return false;
     }
-    // The file on disk, read back as the saver will read it. The loader
-    // takes paths of 259 characters at most; a longer one was checked in
-    // memory by CheckModelFile.
-    if (temporary.size() < ModelPathSize) {
+    // The file on disk, read back as the saver will read it where the
+    // loader can open its path. Elsewhere its bytes must be the ones
+    // CheckModelFile passed in memory.
+    if (!LoaderTakesPath(temporary) && !HoldsBytes(temporary, file)) {
+        *error = "not written: the file read back is not the one written";
+        fs::remove(Utf8Path(temporary), ec);
+        return false;
+    }
+    if (LoaderTakesPath(temporary)) {
         ModelData model;
         ClearModelData(&model);
         const bool loaded = LoadModelFile(&model, temporary.c_str());
@@ -152,14 +192,14 @@ bool WriteModelFile(const std::string& path, const std::vector<unsigned char>& f
             *error = std::string("not written: the saver's loader refuses it: ") + LoadStatusText(model.loadStatus);
         FreeModelData(&model);
         if (!same) {
-            fs::remove(fs::path(temporary), ec);
+            fs::remove(Utf8Path(temporary), ec);
             return false;
         }
     }
-    fs::rename(fs::path(temporary), fs::path(path), ec);
+    fs::rename(Utf8Path(temporary), Utf8Path(path), ec);
     if (ec) {
         *error = "cannot be written: " + ec.message();
-        fs::remove(fs::path(temporary), ec);
+        fs::remove(Utf8Path(temporary), ec);
         return false;
     }
     return true;
