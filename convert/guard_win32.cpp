@@ -10,17 +10,71 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
 
 const wchar_t kChildVariable[] = L"MORVELLA_CONVERT_CHILD";
 
-// Committed memory the copy may use. The format holds at most 2 GB and a
-// 32-bit program cannot address more than 2 GB in all; a damaged file that
-// asks for more fails at this limit, also in a 64-bit build, where nothing
-// else would stop it before the page file is exhausted.
-const SIZE_T kMemoryLimit = (SIZE_T)3 << 29;   // 1.5 GiB
+// Where Windows cannot tell its memory (before Windows 2000).
+const SIZE_T kFallbackMemoryLimit = (SIZE_T)3 << 29;   // 1.5 GiB
+
+typedef BOOL(WINAPI* GlobalMemoryStatusExFn)(LPMEMORYSTATUSEX);
+
+// Committed memory the copy may use: what Windows lets this program address
+// (2 GB for a 32-bit program, or 3 to 4 GB as it is large address aware)
+// but no more than the machine's memory, less an eighth for the system and
+// the rest of the copy's address space. A damaged file that asks for more
+// fails at this limit, also in a 64-bit build, where nothing else would
+// stop it before the page file is exhausted.
+SIZE_T MemoryLimit()
+{
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    const GlobalMemoryStatusExFn status =
+        kernel ? (GlobalMemoryStatusExFn)(void*)GetProcAddress(kernel, "GlobalMemoryStatusEx") : NULL;
+    MEMORYSTATUSEX memory = {};
+    memory.dwLength = sizeof memory;
+    if (!status || !status(&memory) || memory.ullTotalVirtual == 0 || memory.ullTotalPhys == 0)
+        return kFallbackMemoryLimit;
+    DWORDLONG limit = memory.ullTotalVirtual < memory.ullTotalPhys ? memory.ullTotalVirtual : memory.ullTotalPhys;
+    limit -= limit / 8;
+    return limit < (DWORDLONG)(SIZE_T)-1 ? (SIZE_T)limit : (SIZE_T)-1;
+}
+
+// The conversion under way, for the console's control handler, which runs
+// on a thread of its own.
+CRITICAL_SECTION runningLock;
+HANDLE runningChild = NULL;
+std::wstring runningPartial;
+volatile LONG interrupted = 0;
+
+// Ctrl+C, Ctrl+Break, the console window closed, the user logging off:
+// the copy is ended first, so that nothing writes after, then its partial
+// output removed, and the program ends with the code of an interrupted
+// program. Not left to the system's default, which under some systems
+// ends it with 0, which would read as success.
+BOOL WINAPI OnInterrupt(DWORD)
+{
+    InterlockedExchange(&interrupted, 1);
+    EnterCriticalSection(&runningLock);
+    if (runningChild) {
+        TerminateProcess(runningChild, STATUS_CONTROL_C_EXIT);
+        WaitForSingleObject(runningChild, 10000);
+    }
+    if (!runningPartial.empty())
+        DeleteFileW(runningPartial.c_str());
+    LeaveCriticalSection(&runningLock);
+    ExitProcess(STATUS_CONTROL_C_EXIT);
+    return TRUE;
+}
+
+// The copy shares the console and would be told too; it leaves the ending
+// to the guard, which removes what it leaves behind.
+BOOL WINAPI LeaveInterruptToGuard(DWORD)
+{
+    return TRUE;
+}
 
 typedef HANDLE(WINAPI* CreateJobObjectWFn)(LPSECURITY_ATTRIBUTES, LPCWSTR);
 typedef BOOL(WINAPI* SetInformationJobObjectFn)(HANDLE, JOBOBJECTINFOCLASS, LPVOID, DWORD);
@@ -49,7 +103,7 @@ HANDLE PutInJob(HANDLE process)
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_MEMORY | JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE |
                                               JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
-    limits.ProcessMemoryLimit = kMemoryLimit;
+    limits.ProcessMemoryLimit = MemoryLimit();
     if (!set(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) || !assign(job, process)) {
         CloseHandle(job);
         return NULL;
@@ -75,6 +129,7 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
 {
     if (GetEnvironmentVariableW(kChildVariable, NULL, 0) > 0) {
         SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+        SetConsoleCtrlHandler(LeaveInterruptToGuard, TRUE);
         return work();
     }
 
@@ -94,6 +149,10 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
     startup.hStdOutput = InheritableStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = InheritableStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION child = {};
+    InitializeCriticalSection(&runningLock);
+    runningPartial = Utf8Path(partialOutput).wstring();
+    SetConsoleCtrlHandler(OnInterrupt, TRUE);
+    EnterCriticalSection(&runningLock);
     SetEnvironmentVariableW(kChildVariable, L"1");
     const BOOL started =
         CreateProcessW(exe.data(), line.data(), NULL, NULL, TRUE, CREATE_SUSPENDED, NULL, NULL, &startup, &child);
@@ -101,6 +160,9 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
     for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
         if (handle)
             CloseHandle(handle);
+    if (started)
+        runningChild = child.hProcess;
+    LeaveCriticalSection(&runningLock);
     if (!started)
         return work();
 
@@ -117,6 +179,13 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
     } else {
         GetExitCodeProcess(child.hProcess, &code);
     }
+    EnterCriticalSection(&runningLock);
+    runningChild = NULL;
+    LeaveCriticalSection(&runningLock);
+    // Ended by the handler, which has removed what it left: end as it
+    // would, without a word about a crash.
+    if (interrupted)
+        ExitProcess(STATUS_CONTROL_C_EXIT);
     CloseHandle(child.hProcess);
     if (job)
         CloseHandle(job);
