@@ -49,13 +49,22 @@ HANDLE runningChild = NULL;
 std::wstring runningPartial;
 volatile LONG interrupted = 0;
 
-// Ctrl+C, Ctrl+Break, the console window closed, the user logging off:
-// the copy is ended first, so that nothing writes after, then its partial
-// output removed, and the program ends with the code of an interrupted
-// program. Not left to the system's default, which under some systems
-// ends it with 0, which would read as success.
-BOOL WINAPI OnInterrupt(DWORD)
+// Whether the user ends the program at its console. Log-off and shutdown
+// events reach only programs run as services, and are not theirs to act on.
+bool UserInterrupts(DWORD event)
 {
+    return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT;
+}
+
+// Ctrl+C, Ctrl+Break, the console window closed: the copy is ended first,
+// so that nothing writes after, then its partial output removed, and the
+// program ends with the code of an interrupted program. Not left to the
+// system's default, which on some systems ends it with 0, which would read
+// as success.
+BOOL WINAPI OnInterrupt(DWORD event)
+{
+    if (!UserInterrupts(event))
+        return FALSE;
     InterlockedExchange(&interrupted, 1);
     EnterCriticalSection(&runningLock);
     if (runningChild) {
@@ -69,11 +78,11 @@ BOOL WINAPI OnInterrupt(DWORD)
     return TRUE;
 }
 
-// The copy shares the console and would be told too; it leaves the ending
-// to the guard, which removes what it leaves behind.
-BOOL WINAPI LeaveInterruptToGuard(DWORD)
+// The copy shares the console and is told too; it leaves the ending to the
+// guard, which removes what it leaves behind.
+BOOL WINAPI LeaveInterruptToGuard(DWORD event)
 {
-    return TRUE;
+    return UserInterrupts(event);
 }
 
 typedef HANDLE(WINAPI* CreateJobObjectWFn)(LPSECURITY_ATTRIBUTES, LPCWSTR);
