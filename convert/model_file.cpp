@@ -1,5 +1,6 @@
 #include "convert/model_file.h"
 
+#include "convert/partial_file.h"
 #include "convert/utf8_path.h"
 
 #include <algorithm>
@@ -49,25 +50,23 @@ bool SameCounts(const ModelData& model, const std::vector<PlannedObject>& object
 }
 
 // Whether the saver's loader, whose C runtime takes narrow paths, can open
-// this one: on Windows those are read in the ANSI code page, which may lack
-// any letter beyond ASCII, so there only ASCII paths are given to it.
+// the file while it is written. On Windows it cannot: the system is to
+// remove the file until it is kept (see CreatePartial), and narrow paths are
+// read in the ANSI code page, which may lack any letter beyond ASCII.
 bool LoaderTakesPath(const std::string& path)
 {
-    if (path.size() >= ModelPathSize)
-        return false;
 #ifdef _WIN32
-    for (char c : path)
-        if ((unsigned char)c >= 0x80)
-            return false;
+    (void)path;
+    return false;
+#else
+    return path.size() < ModelPathSize;
 #endif
-    return true;
 }
 
-// Whether the file at path holds exactly these bytes.
-bool HoldsBytes(const std::string& path, const std::vector<unsigned char>& bytes)
+// Whether the open file holds exactly these bytes, read back from its start.
+bool HoldsBytes(FILE* in, const std::vector<unsigned char>& bytes)
 {
-    FILE* in = OpenUtf8(path, "rb");
-    if (!in)
+    if (fflush(in) != 0 || fseek(in, 0, SEEK_SET) != 0)
         return false;
     unsigned char chunk[65536];
     size_t at = 0, got = 0;
@@ -76,8 +75,7 @@ bool HoldsBytes(const std::string& path, const std::vector<unsigned char>& bytes
         same = got <= bytes.size() - at && std::equal(chunk, chunk + got, bytes.begin() + at);
         at += got;
     }
-    fclose(in);
-    return same && at == bytes.size();
+    return same && !ferror(in) && at == bytes.size();
 }
 
 }  // namespace
@@ -162,24 +160,25 @@ bool WriteModelFile(const std::string& path, const std::vector<unsigned char>& f
         return false;
     }
     const std::string temporary = PartialOutputPath(path);
-    FILE* out = OpenUtf8(temporary, "wb");
-    if (!out) {
-        *error = std::string("cannot be written: ") + strerror(errno);
+    FILE* out = CreatePartial(temporary, error);
+    if (!out)
         return false;
-    }
-    const bool written = fwrite(file.data(), 1, file.size(), out) == file.size();
+    const bool written = fwrite(file.data(), 1, file.size(), out) == file.size() && fflush(out) == 0;
     const int savedErrno = errno;
+    // The file on disk, read back as the saver will read it where the
+    // loader can open its path. Elsewhere its bytes must be the ones
+    // CheckModelFile passed in memory.
+    const bool same = !written || LoaderTakesPath(temporary) || HoldsBytes(out, file);
+    const bool kept = written && same && KeepPartial(out);
     const bool closed = fclose(out) == 0;
     if (!written || !closed) {
         *error = std::string("cannot be written: ") + strerror(written ? errno : savedErrno);
         fs::remove(Utf8Path(temporary), ec);
         return false;
     }
-    // The file on disk, read back as the saver will read it where the
-    // loader can open its path. Elsewhere its bytes must be the ones
-    // CheckModelFile passed in memory.
-    if (!LoaderTakesPath(temporary) && !HoldsBytes(temporary, file)) {
-        *error = "not written: the file read back is not the one written";
+    if (!same || !kept) {
+        *error = same ? "cannot be written: the system would not keep it"
+                      : "not written: the file read back is not the one written";
         fs::remove(Utf8Path(temporary), ec);
         return false;
     }

@@ -18,6 +18,14 @@
 
 namespace {
 
+std::string Utf8Of(const std::wstring& wide)
+{
+    std::string utf8(wide.size() * 3, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), (int)wide.size(), &utf8[0], (int)utf8.size(), NULL,
+                                    NULL));
+    return utf8;
+}
+
 std::wstring Wide(const std::string& utf8)
 {
     std::wstring wide(utf8.size(), L'\0');
@@ -227,14 +235,26 @@ DWORD ChildOf(DWORD parent)
     return child;
 }
 
+// Whether a directory lists the name: a file the system is to remove when
+// its writer ends is still listed, though it can no longer be opened.
+bool Listed(const std::wstring& path)
+{
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
+}
+
 }  // namespace
 
-// A conversion of a million triangles stopped while its copy reads: by
-// Ctrl+C, which the converter and its copy both get from the console they
-// share (a half-written output, stood in for by one made before, must go),
-// or by a kill, as the task manager does it, which must take the copy with
-// it before it writes. Either way no partial file is left and the old
-// output stays as it was.
+// A conversion of a million triangles stopped: by Ctrl+C, which the
+// converter and its copy both get from the console they share, well into
+// reading (a half-written output, stood in for by one made before, must
+// go); or by a kill, as the task manager does it, while the copy reads and
+// while it writes the output, which must take the copy and its partial file
+// with it. No partial file is left and the old output stays as it was.
 TEST(ConverterStopped, CtrlCOrAKillEndsTheCopyLeavesNoPartialFileAndKeepsTheOldOutput)
 {
     const std::string folder = TestDir("ConverterStopped");
@@ -247,10 +267,21 @@ TEST(ConverterStopped, CtrlCOrAKillEndsTheCopyLeavesNoPartialFileAndKeepsTheOldO
     FreeConsole();
     AllocConsole();
     SetConsoleCtrlHandler(KeepRunning, TRUE);
-    for (const bool kill : {false, true}) {
-        SCOPED_TRACE(kill ? "killed" : "Ctrl+C");
+    enum When { kWhileReading, kWhileWriting };
+    const struct {
+        bool kill;
+        When when;
+        const char* name;
+    } cases[] = {
+        {false, kWhileReading, "Ctrl+C while reading"},
+        {true, kWhileReading, "killed while reading"},
+        {true, kWhileWriting, "killed while writing"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         WriteWhole(output, "the model from before");
-        if (!kill)
+        DeleteFileW(partial.c_str());
+        if (!c.kill)
             WriteWhole(partial, "half a model");
         PROCESS_INFORMATION run = {};
         ASSERT_TRUE(StartConverter(run, L"\"" + input + L"\" \"" + output + L"\"", Wide(folder + "\\log.txt")));
@@ -258,20 +289,58 @@ TEST(ConverterStopped, CtrlCOrAKillEndsTheCopyLeavesNoPartialFileAndKeepsTheOldO
         for (DWORD waited = 0; !copy && waited < 20000; waited += 50, Sleep(50))
             copy = ChildOf(run.dwProcessId);
         ASSERT_NE(0u, copy) << "the converter started no copy";
-        Sleep(500);   // well into reading the file
-        if (kill)
+        if (c.when == kWhileReading)
+            Sleep(500);
+        if (c.when == kWhileWriting) {
+            bool writing = false;
+            for (DWORD waited = 0; !writing && waited < 60000; waited += 2, Sleep(2))
+                writing = Listed(partial);
+            ASSERT_TRUE(writing) << "the copy wrote no partial file";
+        }
+        if (c.kill)
             TerminateProcess(run.hProcess, 1);
         else
             ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
         const DWORD code = Finish(run, 20000);
-        if (!kill)
-            EXPECT_EQ((DWORD)STATUS_CONTROL_C_EXIT, code);
-        EXPECT_FALSE(Exists(partial)) << "the partial output is left";
+        if (!c.kill)
+            EXPECT_EQ((DWORD)STATUS_CONTROL_C_EXIT, code) << ReadWhole(Wide(folder + "\\log.txt"));
         const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, copy);
         EXPECT_TRUE(!process || WaitForSingleObject(process, 5000) == WAIT_OBJECT_0) << "the copy still runs";
         if (process)
             CloseHandle(process);
+        EXPECT_FALSE(Listed(partial)) << "the partial output is left";
         EXPECT_EQ("the model from before", ReadWhole(output, 64));
     }
     DeleteFileW(input.c_str());
+}
+
+// Outputs whose names Windows reads as devices (the console, the null
+// device, a serial port) are refused before a byte is written: the model
+// file must not appear on the user's console nor go to a port.
+TEST(ConverterOutputs, AnOutputNamedLikeADeviceIsRefusedUnwritten)
+{
+    const std::string folder = TestDir("ConverterDevices");
+    const std::wstring input = Wide(folder + "\\tetra.obj");
+    WriteWhole(input, "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nf 1 3 2\nf 1 2 4\nf 1 4 3\nf 2 3 4\n");
+    // A console of this test's own, which the converter shares.
+    FreeConsole();
+    AllocConsole();
+    const HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, screen);
+    for (const wchar_t* device : {L"con.dat", L"NUL", L"aux"}) {
+        SCOPED_TRACE(Utf8Of(device));
+        PROCESS_INFORMATION run = {};
+        const std::wstring log = Wide(folder + "\\log.txt");
+        ASSERT_TRUE(StartConverter(run, L"\"" + input + L"\" " + device, log));
+        EXPECT_EQ(1u, Finish(run, 60000));
+        EXPECT_NE(std::string::npos, ReadWhole(log).find("device")) << ReadWhole(log);
+    }
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    ASSERT_TRUE(GetConsoleScreenBufferInfo(screen, &info));
+    std::wstring shown((size_t)info.dwSize.X * info.dwSize.Y, L' ');
+    DWORD read = 0;
+    ReadConsoleOutputCharacterW(screen, &shown[0], (DWORD)shown.size(), COORD{0, 0}, &read);
+    CloseHandle(screen);
+    EXPECT_EQ(std::wstring::npos, shown.find(L"Morvella model")) << "the model file was written to the console";
 }
