@@ -17,6 +17,11 @@ namespace {
 
 const wchar_t kChildVariable[] = L"MORVELLA_CONVERT_CHILD";
 
+// The copy ends with its work's code (0, 1 or 2) added to this, so that a
+// copy ended from outside, which TerminateProcess may end with any code,
+// 0 too, is never taken for one that finished its work.
+const DWORD kCopyCodeBase = 0x4D430000;
+
 // Where Windows cannot tell its memory (before Windows 2000).
 const SIZE_T kFallbackMemoryLimit = (SIZE_T)3 << 29;   // 1.5 GiB
 
@@ -139,7 +144,7 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
     if (GetEnvironmentVariableW(kChildVariable, NULL, 0) > 0) {
         SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
         SetConsoleCtrlHandler(LeaveInterruptToGuard, TRUE);
-        return work();
+        return (int)(kCopyCodeBase + (DWORD)work());
     }
 
     std::vector<wchar_t> exe(32768);
@@ -198,8 +203,8 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
     CloseHandle(child.hProcess);
     if (job)
         CloseHandle(job);
-    if (!timedOut && code <= 2)
-        return (int)code;   // the tool's own exit codes
+    if (!timedOut && code >= kCopyCodeBase && code - kCopyCodeBase <= 2)
+        return (int)(code - kCopyCodeBase);   // the tool's own exit codes
 
     std::error_code ignored;
     std::filesystem::remove(Utf8Path(partialOutput), ignored);

@@ -267,21 +267,24 @@ TEST(ConverterStopped, CtrlCOrAKillEndsTheCopyLeavesNoPartialFileAndKeepsTheOldO
     FreeConsole();
     AllocConsole();
     SetConsoleCtrlHandler(KeepRunning, TRUE);
+    enum How { kCtrlC, kKill, kKillTheCopy };
     enum When { kWhileReading, kWhileWriting };
     const struct {
-        bool kill;
+        How how;
         When when;
         const char* name;
     } cases[] = {
-        {false, kWhileReading, "Ctrl+C while reading"},
-        {true, kWhileReading, "killed while reading"},
-        {true, kWhileWriting, "killed while writing"},
+        {kCtrlC, kWhileReading, "Ctrl+C while reading"},
+        {kKill, kWhileReading, "killed while reading"},
+        {kKill, kWhileWriting, "killed while writing"},
+        // Ended with 0, as a tool may end a process: still no success.
+        {kKillTheCopy, kWhileReading, "the copy alone ended from outside"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         WriteWhole(output, "the model from before");
         DeleteFileW(partial.c_str());
-        if (!c.kill)
+        if (c.how == kCtrlC)
             WriteWhole(partial, "half a model");
         PROCESS_INFORMATION run = {};
         ASSERT_TRUE(StartConverter(run, L"\"" + input + L"\" \"" + output + L"\"", Wide(folder + "\\log.txt")));
@@ -297,13 +300,23 @@ TEST(ConverterStopped, CtrlCOrAKillEndsTheCopyLeavesNoPartialFileAndKeepsTheOldO
                 writing = Listed(partial);
             ASSERT_TRUE(writing) << "the copy wrote no partial file";
         }
-        if (c.kill)
+        if (c.how == kKill)
             TerminateProcess(run.hProcess, 1);
-        else
+        if (c.how == kCtrlC)
             ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+        if (c.how == kKillTheCopy) {
+            const HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, copy);
+            ASSERT_TRUE(process && TerminateProcess(process, 0));
+            CloseHandle(process);
+        }
         const DWORD code = Finish(run, 20000);
-        if (!c.kill)
-            EXPECT_EQ((DWORD)STATUS_CONTROL_C_EXIT, code) << ReadWhole(Wide(folder + "\\log.txt"));
+        const std::string printed = ReadWhole(Wide(folder + "\\log.txt"));
+        if (c.how == kCtrlC)
+            EXPECT_EQ((DWORD)STATUS_CONTROL_C_EXIT, code) << printed;
+        if (c.how == kKillTheCopy) {
+            EXPECT_EQ(1u, code) << printed;
+            EXPECT_EQ(0u, printed.find("morvella-convert: ")) << printed;
+        }
         const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, copy);
         EXPECT_TRUE(!process || WaitForSingleObject(process, 5000) == WAIT_OBJECT_0) << "the copy still runs";
         if (process)
