@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -22,6 +23,9 @@ SetFileInformationByHandleFn SetInformation()
     const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     return kernel ? (SetFileInformationByHandleFn)(void*)GetProcAddress(kernel, "SetFileInformationByHandle") : NULL;
 }
+
+// The file marked for removal: the converter writes one at a time.
+HANDLE markedFile = NULL;
 
 // Marks the open file to be removed when its last handle closes, or not.
 bool RemoveOnClose(HANDLE file, bool remove)
@@ -83,12 +87,8 @@ FILE* CreatePartial(const std::string& path, std::string* error)
         *error = device;
         return NULL;
     }
-    if (!RemoveOnClose(handle, true)) {
-        CloseHandle(handle);
-        DeleteFileW(wide.c_str());
-        *error = "cannot be written: " + Reason(GetLastError());
-        return NULL;
-    }
+    // A file system that cannot mark it still takes the file, unguarded.
+    markedFile = RemoveOnClose(handle, true) ? handle : NULL;
     const int descriptor = _open_osfhandle((intptr_t)handle, _O_BINARY);
     if (descriptor == -1) {
         CloseHandle(handle);
@@ -108,5 +108,7 @@ bool KeepPartial(FILE* file)
     if (fflush(file) != 0)
         return false;
     const HANDLE handle = (HANDLE)_get_osfhandle(_fileno(file));
-    return handle != INVALID_HANDLE_VALUE && RemoveOnClose(handle, false);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    return handle != markedFile || RemoveOnClose(handle, false);
 }
