@@ -3,6 +3,7 @@
 #include "convert/import.h"
 #include "convert/model_file.h"
 #include "convert/normals.h"
+#include "convert/utf8_path.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -19,7 +20,7 @@ size_t CountTriangles(const Scene& scene)
 
 std::string Describe(const ConvertOptions& options, size_t triangles)
 {
-    const std::string name = std::filesystem::path(options.input).filename().string();
+    const std::string name = PathUtf8(Utf8Path(options.input).filename());
     return "Morvella model converted from " + name + ", " + std::to_string(triangles) + " triangles.";
 }
 
@@ -33,8 +34,9 @@ bool Fail(ConvertReport* report, const std::string& error, bool output = false)
 bool Run(const ConvertOptions& options, ConvertReport* report)
 {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(options.input, ec))
-        return Fail(report, std::filesystem::exists(options.input, ec) ? "not a file" : "no such file");
+    const std::filesystem::path input = Utf8Path(options.input);
+    if (!std::filesystem::is_regular_file(input, ec))
+        return Fail(report, std::filesystem::exists(input, ec) ? "not a file" : "no such file");
     Scene scene;
     const ImportResult imported = ImportModel(options.input, &scene);
     if (!imported.ok)
@@ -86,7 +88,7 @@ bool Run(const ConvertOptions& options, ConvertReport* report)
     else if (report->simplified)
         report->normalsAfterSimplify = MakeNormals(&scene, options.flat) > 0;
 
-    const std::string outputDir = std::filesystem::path(options.output).parent_path().string();
+    const std::string outputDir = PathUtf8(Utf8Path(options.output).parent_path());
     report->objects = LayOutObjects(&scene, options.flat, outputDir, &report->layout);
     for (const PlannedObject& o : report->objects) {
         report->triangles += o.vertices.size() / 3;

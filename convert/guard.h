@@ -15,9 +15,10 @@
 // partialOutput and returns 1.
 // Windows has no fork: there the child is this program run once more with
 // the same command line, in which the call runs work and returns its code
-// for the program to exit with. Whatever the program does before the call
-// it does twice, so it must do no more than read its arguments; any exit of
-// the child other than 0, 1 or 2 counts as a crash.
+// for the program to exit with (there in a form that tells it from an end
+// the child did not choose). Whatever the program does before the call it
+// does twice, so it must do no more than read its arguments; any other end
+// of the child counts as a crash.
 int RunGuarded(const std::function<int()>& work, const std::string& input, const std::string& partialOutput,
                unsigned timeLimitSeconds);
 

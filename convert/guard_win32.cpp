@@ -4,20 +4,92 @@
 // without an error-report dialog that nobody may be there to close.
 #include "convert/guard.h"
 
+#include "convert/console.h"
+#include "convert/printable.h"
+#include "convert/utf8_path.h"
+
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
 
 const wchar_t kChildVariable[] = L"MORVELLA_CONVERT_CHILD";
 
-// Committed memory the copy may use. The format holds at most 2 GB and a
-// 32-bit program cannot address more than 2 GB in all; a damaged file that
-// asks for more fails at this limit, also in a 64-bit build, where nothing
-// else would stop it before the page file is exhausted.
-const SIZE_T kMemoryLimit = (SIZE_T)3 << 29;   // 1.5 GiB
+// The copy ends with its work's code (0, 1 or 2) added to this, so that a
+// copy ended from outside, which TerminateProcess may end with any code,
+// 0 too, is never taken for one that finished its work.
+const DWORD kCopyCodeBase = 0x4D430000;
+
+// Where Windows cannot tell its memory (before Windows 2000).
+const SIZE_T kFallbackMemoryLimit = (SIZE_T)3 << 29;   // 1.5 GiB
+
+typedef BOOL(WINAPI* GlobalMemoryStatusExFn)(LPMEMORYSTATUSEX);
+
+// Committed memory the copy may use: what Windows lets this program address
+// (2 GB for a 32-bit program, or 3 to 4 GB as it is large address aware)
+// but no more than the machine's memory, less an eighth for the system and
+// the rest of the copy's address space. A damaged file that asks for more
+// fails at this limit, also in a 64-bit build, where nothing else would
+// stop it before the page file is exhausted.
+SIZE_T MemoryLimit()
+{
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    const GlobalMemoryStatusExFn status =
+        kernel ? (GlobalMemoryStatusExFn)(void*)GetProcAddress(kernel, "GlobalMemoryStatusEx") : NULL;
+    MEMORYSTATUSEX memory = {};
+    memory.dwLength = sizeof memory;
+    if (!status || !status(&memory) || memory.ullTotalVirtual == 0 || memory.ullTotalPhys == 0)
+        return kFallbackMemoryLimit;
+    DWORDLONG limit = memory.ullTotalVirtual < memory.ullTotalPhys ? memory.ullTotalVirtual : memory.ullTotalPhys;
+    limit -= limit / 8;
+    return limit < (DWORDLONG)(SIZE_T)-1 ? (SIZE_T)limit : (SIZE_T)-1;
+}
+
+// The conversion under way, for the console's control handler, which runs
+// on a thread of its own.
+CRITICAL_SECTION runningLock;
+HANDLE runningChild = NULL;
+std::wstring runningPartial;
+volatile LONG interrupted = 0;
+
+// Whether the user ends the program at its console. Log-off and shutdown
+// events reach only programs run as services, and are not theirs to act on.
+bool UserInterrupts(DWORD event)
+{
+    return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT;
+}
+
+// Ctrl+C, Ctrl+Break, the console window closed: the copy is ended first,
+// so that nothing writes after, then its partial output removed, and the
+// program ends with the code of an interrupted program. Not left to the
+// system's default, which on some systems ends it with 0, which would read
+// as success.
+BOOL WINAPI OnInterrupt(DWORD event)
+{
+    if (!UserInterrupts(event))
+        return FALSE;
+    InterlockedExchange(&interrupted, 1);
+    EnterCriticalSection(&runningLock);
+    if (runningChild) {
+        TerminateProcess(runningChild, STATUS_CONTROL_C_EXIT);
+        WaitForSingleObject(runningChild, 10000);
+    }
+    if (!runningPartial.empty())
+        DeleteFileW(runningPartial.c_str());
+    LeaveCriticalSection(&runningLock);
+    ExitProcess(STATUS_CONTROL_C_EXIT);
+    return TRUE;
+}
+
+// The copy shares the console and is told too; it leaves the ending to the
+// guard, which removes what it leaves behind.
+BOOL WINAPI LeaveInterruptToGuard(DWORD event)
+{
+    return UserInterrupts(event);
+}
 
 typedef HANDLE(WINAPI* CreateJobObjectWFn)(LPSECURITY_ATTRIBUTES, LPCWSTR);
 typedef BOOL(WINAPI* SetInformationJobObjectFn)(HANDLE, JOBOBJECTINFOCLASS, LPVOID, DWORD);
@@ -46,7 +118,7 @@ HANDLE PutInJob(HANDLE process)
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_MEMORY | JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE |
                                               JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
-    limits.ProcessMemoryLimit = kMemoryLimit;
+    limits.ProcessMemoryLimit = MemoryLimit();
     if (!set(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) || !assign(job, process)) {
         CloseHandle(job);
         return NULL;
@@ -72,7 +144,8 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
 {
     if (GetEnvironmentVariableW(kChildVariable, NULL, 0) > 0) {
         SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-        return work();
+        SetConsoleCtrlHandler(LeaveInterruptToGuard, TRUE);
+        return (int)(kCopyCodeBase + (DWORD)work());
     }
 
     std::vector<wchar_t> exe(32768);
@@ -91,6 +164,10 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
     startup.hStdOutput = InheritableStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = InheritableStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION child = {};
+    InitializeCriticalSection(&runningLock);
+    runningPartial = Utf8Path(partialOutput).wstring();
+    SetConsoleCtrlHandler(OnInterrupt, TRUE);
+    EnterCriticalSection(&runningLock);
     SetEnvironmentVariableW(kChildVariable, L"1");
     const BOOL started =
         CreateProcessW(exe.data(), line.data(), NULL, NULL, TRUE, CREATE_SUSPENDED, NULL, NULL, &startup, &child);
@@ -98,6 +175,9 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
     for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
         if (handle)
             CloseHandle(handle);
+    if (started)
+        runningChild = child.hProcess;
+    LeaveCriticalSection(&runningLock);
     if (!started)
         return work();
 
@@ -114,20 +194,28 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
     } else {
         GetExitCodeProcess(child.hProcess, &code);
     }
+    EnterCriticalSection(&runningLock);
+    runningChild = NULL;
+    LeaveCriticalSection(&runningLock);
+    // Ended by the handler, which has removed what it left: end as it
+    // would, without a word about a crash.
+    if (interrupted)
+        ExitProcess(STATUS_CONTROL_C_EXIT);
     CloseHandle(child.hProcess);
     if (job)
         CloseHandle(job);
-    if (!timedOut && code <= 2)
-        return (int)code;   // the tool's own exit codes
+    if (!timedOut && code >= kCopyCodeBase && code - kCopyCodeBase <= 2)
+        return (int)(code - kCopyCodeBase);   // the tool's own exit codes
 
-    remove(partialOutput.c_str());
+    std::error_code ignored;
+    std::filesystem::remove(Utf8Path(partialOutput), ignored);
     if (timedOut)
-        fprintf(stderr, "morvella-convert: %s: reading it took more than %u seconds; it is damaged or too large\n",
-                input.c_str(), timeLimitSeconds);
+        Print(stderr, "morvella-convert: %s: reading it took more than %u seconds; it is damaged or too large\n",
+              Printable(input).c_str(), timeLimitSeconds);
     else
-        fprintf(stderr, "morvella-convert: %s: the model-import library crashed or ran out of memory reading it "
-                "(exit code 0x%lX); the file is damaged, too large, or uses a part of its format the library "
-                "cannot read\n",
-                input.c_str(), code);
+        Print(stderr, "morvella-convert: %s: the model-import library crashed or ran out of memory reading it "
+              "(exit code 0x%lX); the file is damaged, too large, or uses a part of its format the library "
+              "cannot read\n",
+              Printable(input).c_str(), code);
     return 1;
 }

@@ -2,6 +2,8 @@
 // (all of them natively; Wavefront OBJ and STL in the Windows build).
 #include "convert/import.h"
 
+#include "convert/utf8_path.h"
+
 #include <assimp/Importer.hpp>
 #include <assimp/config.h>
 #include <assimp/material.h>
@@ -104,7 +106,7 @@ void Walk(const aiScene* ai, const aiNode* node, const aiMatrix4x4& parent, std:
 // this build uses no longer reads.
 bool IsOldLightWave(const std::string& path)
 {
-    FILE* file = fopen(path.c_str(), "rb");
+    FILE* file = OpenUtf8(path, "rb");
     if (!file)
         return false;
     char head[12] = {};
@@ -129,6 +131,8 @@ ImportResult ImportModel(const std::string& path, Scene* scene)
     Assimp::Importer importer;
     // Points and lines have no surface to show.
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+    // The library's own file access takes UTF-8 paths: on Windows it opens
+    // them with wide-character calls, the model's material files too.
     const aiScene* ai = importer.ReadFile(path, aiProcess_Triangulate | aiProcess_SortByPType |
                                                     aiProcess_FlipUVs | aiProcess_ValidateDataStructure);
     if (!ai) {

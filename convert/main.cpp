@@ -1,6 +1,7 @@
 // morvella-convert: turns a 3D model file into the saver's morvella.dat.
 // Exit codes: 0 written, 1 the input could not be converted or the output
 // not written (nothing was replaced), 2 wrong usage.
+#include "convert/console.h"
 #include "convert/convert.h"
 #include "convert/guard.h"
 #include "convert/import.h"
@@ -12,6 +13,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -26,11 +28,11 @@ int Convert(const ConvertOptions& options)
         for (char& c : reason)
             if (c == '\n' || c == '\r')
                 c = ' ';
-        fprintf(stderr, "morvella-convert: %s: %s\n",
-                Printable(report.outputAtFault ? options.output : options.input).c_str(), Printable(reason).c_str());
+        Print(stderr, "morvella-convert: %s: %s\n",
+              Printable(report.outputAtFault ? options.output : options.input).c_str(), Printable(reason).c_str());
         return 1;
     }
-    printf("%s", SummaryText(options, report).c_str());
+    Print(stdout, "%s", SummaryText(options, report).c_str());
     return 0;
 }
 
@@ -38,22 +40,27 @@ int Convert(const ConvertOptions& options)
 
 int main(int argc, char** argv)
 {
+    std::vector<std::string> arguments = Utf8Arguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments)
+        pointers.push_back(&argument[0]);
+    pointers.push_back(nullptr);
     ConvertOptions options;
     std::string error;
     const std::string usage = UsageText(ImportFormats());
-    if (!ParseOptions(argc, argv, &options, &error)) {
-        fprintf(stderr, "morvella-convert: %s\n%s", Printable(error).c_str(), usage.c_str());
+    if (!ParseOptions((int)arguments.size(), pointers.data(), &options, &error)) {
+        Print(stderr, "morvella-convert: %s\n%s", Printable(error).c_str(), usage.c_str());
         return 2;
     }
     if (options.help) {
-        printf("%s", usage.c_str());
+        Print(stdout, "%s", usage.c_str());
         return 0;
     }
     // Written over, the input would be lost; and a damaged conversion
     // would leave half a file under the input's name.
     if (SameFile(options.input, options.output) || SameFile(options.input, PartialOutputPath(options.output))) {
-        fprintf(stderr, "morvella-convert: %s: the output is the input file; name another output\n",
-                Printable(options.output).c_str());
+        Print(stderr, "morvella-convert: %s: the output is the input file; name another output\n",
+              Printable(options.output).c_str());
         return 2;
     }
     return RunGuarded([&] { return Convert(options); }, options.input, PartialOutputPath(options.output),

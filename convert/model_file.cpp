@@ -1,5 +1,9 @@
 #include "convert/model_file.h"
 
+#include "convert/partial_file.h"
+#include "convert/utf8_path.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -43,6 +47,35 @@ bool SameCounts(const ModelData& model, const std::vector<PlannedObject>& object
         }
     }
     return true;
+}
+
+// Whether the saver's loader, whose C runtime takes narrow paths, can open
+// the file while it is written. On Windows it cannot: the system is to
+// remove the file until it is kept (see CreatePartial), and narrow paths are
+// read in the ANSI code page, which may lack any letter beyond ASCII.
+bool LoaderTakesPath(const std::string& path)
+{
+#ifdef _WIN32
+    (void)path;
+    return false;
+#else
+    return path.size() < ModelPathSize;
+#endif
+}
+
+// Whether the open file holds exactly these bytes, read back from its start.
+bool HoldsBytes(FILE* in, const std::vector<unsigned char>& bytes)
+{
+    if (fflush(in) != 0 || fseek(in, 0, SEEK_SET) != 0)
+        return false;
+    unsigned char chunk[65536];
+    size_t at = 0, got = 0;
+    bool same = true;
+    while (same && (got = fread(chunk, 1, sizeof chunk, in)) > 0) {
+        same = got <= bytes.size() - at && std::equal(chunk, chunk + got, bytes.begin() + at);
+        at += got;
+    }
+    return same && !ferror(in) && at == bytes.size();
 }
 
 }  // namespace
@@ -122,28 +155,34 @@ bool WriteModelFile(const std::string& path, const std::vector<unsigned char>& f
 {
     namespace fs = std::filesystem;
     std::error_code ec;
-    if (fs::is_directory(fs::path(path), ec)) {
+    if (fs::is_directory(Utf8Path(path), ec)) {
         *error = "cannot be written: it is a folder";
         return false;
     }
     const std::string temporary = PartialOutputPath(path);
-    FILE* out = fopen(temporary.c_str(), "wb");
-    if (!out) {
-        *error = std::string("cannot be written: ") + strerror(errno);
+    FILE* out = CreatePartial(temporary, error);
+    if (!out)
         return false;
-    }
-    const bool written = fwrite(file.data(), 1, file.size(), out) == file.size();
+    const bool written = fwrite(file.data(), 1, file.size(), out) == file.size() && fflush(out) == 0;
     const int savedErrno = errno;
+    // The file on disk, read back as the saver will read it where the
+    // loader can open its path. Elsewhere its bytes must be the ones
+    // CheckModelFile passed in memory.
+    const bool same = !written || LoaderTakesPath(temporary) || HoldsBytes(out, file);
+    const bool kept = written && same && KeepPartial(out);
     const bool closed = fclose(out) == 0;
     if (!written || !closed) {
         *error = std::string("cannot be written: ") + strerror(written ? errno : savedErrno);
-        fs::remove(fs::path(temporary), ec);
+        fs::remove(Utf8Path(temporary), ec);
         return false;
     }
-    // The file on disk, read back as the saver will read it. The loader
-    // takes paths of 259 characters at most; a longer one was checked in
-    // memory by CheckModelFile.
-    if (temporary.size() < ModelPathSize) {
+    if (!same || !kept) {
+        *error = same ? "cannot be written: the system would not keep it"
+                      : "not written: the file read back is not the one written";
+        fs::remove(Utf8Path(temporary), ec);
+        return false;
+    }
+    if (LoaderTakesPath(temporary)) {
         ModelData model;
         ClearModelData(&model);
         const bool loaded = LoadModelFile(&model, temporary.c_str());
@@ -152,14 +191,14 @@ bool WriteModelFile(const std::string& path, const std::vector<unsigned char>& f
             *error = std::string("not written: the saver's loader refuses it: ") + LoadStatusText(model.loadStatus);
         FreeModelData(&model);
         if (!same) {
-            fs::remove(fs::path(temporary), ec);
+            fs::remove(Utf8Path(temporary), ec);
             return false;
         }
     }
-    fs::rename(fs::path(temporary), fs::path(path), ec);
+    fs::rename(Utf8Path(temporary), Utf8Path(path), ec);
     if (ec) {
         *error = "cannot be written: " + ec.message();
-        fs::remove(fs::path(temporary), ec);
+        fs::remove(Utf8Path(temporary), ec);
         return false;
     }
     return true;

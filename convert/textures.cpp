@@ -1,5 +1,7 @@
 #include "convert/textures.h"
 
+#include "convert/utf8_path.h"
+
 #include <cstdint>
 #include <cstdio>
 
@@ -28,7 +30,7 @@ bool PowerOfTwo(int64_t v)
 
 bool BitmapIsUsable(const std::string& path, std::string* why)
 {
-    FILE* file = fopen(path.c_str(), "rb");
+    FILE* file = OpenUtf8(path, "rb");
     if (!file) {
         *why = "is missing or cannot be opened";
         return false;
