@@ -287,7 +287,10 @@ TEST(ConverterStopped, CtrlCOrAKillEndsTheCopyLeavesNoPartialFileAndKeepsTheOldO
         if (c.how == kCtrlC)
             WriteWhole(partial, "half a model");
         PROCESS_INFORMATION run = {};
-        ASSERT_TRUE(StartConverter(run, L"\"" + input + L"\" \"" + output + L"\"", Wide(folder + "\\log.txt")));
+        // --parts: the whole million triangles are written, so the write
+        // lasts long enough to be caught in the middle.
+        ASSERT_TRUE(StartConverter(run, L"\"" + input + L"\" \"" + output + L"\" --parts",
+                                   Wide(folder + "\\log.txt")));
         DWORD copy = 0;
         for (DWORD waited = 0; !copy && waited < 20000; waited += 50, Sleep(50))
             copy = ChildOf(run.dwProcessId);
