@@ -67,13 +67,13 @@ failures=$(
       if (mnemonic == "nop" && i < n)
         why="long NOP (Pentium Pro and later)"
       else if (!(mnemonic in ok))
-        why="not an allowed Pentium instruction"
+        why="not on the Pentium list"
       else
         next
       print "0x" address ": " text "  -- " why
     }')
 if [ -n "$failures" ]; then
-  echo "instructions the Pentium lacks in $pe: $(echo "$failures" | wc -l)"
+  echo "instructions not every Windows 98 processor runs, in $pe: $(echo "$failures" | wc -l)"
   echo "$failures"
   exit 1
 fi
