@@ -8,7 +8,8 @@
 // comes built for processors newer than the oldest the saver runs on, and
 // most of what it does (argument vectors, thread-local storage, unwind-table
 // registration) the saver has no use for. What the saver does need of it is
-// done here: the x87 unit reset to full precision, the program-wide objects
+// done here: the x87 unit reset to full precision, the command line split
+// into __argc and __argv by the C runtime DLL, the program-wide objects
 // constructed before the mode runs, the functions given to atexit run last
 // first when it ends (the model is freed before the engine that made its
 // textures is released), and the mode's result handed to Windows as the
@@ -37,6 +38,25 @@ extern "C" int __cdecl atexit(void (__cdecl* function)(void))
         return -1;
     ExitFunctions[ExitFunctionCount++] = function;
     return 0;
+}
+
+// The C runtime DLL's own split of the command line, which fills __argc and
+// __argv: the saver reads the path it was started by from __argv[0]. No
+// wildcard expansion, the default heap mode. Older versions of the DLL
+// return nothing, so no result is read.
+struct RuntimeStartInfo {
+    int newMode;
+};
+extern "C" void __cdecl __getmainargs(int* count, char*** arguments, char*** environment,
+                                      int expandWildcards, RuntimeStartInfo* info);
+
+static void SplitCommandLine()
+{
+    int count;
+    char** arguments;
+    char** environment;
+    RuntimeStartInfo info = { 0 };
+    __getmainargs(&count, &arguments, &environment, 0, &info);
 }
 
 // The linker's constructor and destructor lists: -1, the functions, a null
@@ -71,6 +91,7 @@ extern "C" __attribute__((force_align_arg_pointer, noreturn)) void WinMainCRTSta
     // Round to 64 bits, all exceptions masked: the arithmetic the saver's
     // tests check, whatever control word the process was started with.
     __asm__ __volatile__("fninit");
+    SplitCommandLine();
     RunConstructorList();
     // The raw command line, so a quoted program name with blanks is skipped whole.
     const char* tail = SkipProgramName(GetCommandLineA(), StepCharA);
