@@ -6,8 +6,8 @@
 
 // The process starts here, not in the C runtime's start-up code: that code
 // comes built for processors newer than the oldest the saver runs on, and
-// most of what it does (argument vectors, thread-local storage, unwind-table
-// registration) the saver has no use for. What the saver does need of it is
+// most of what it does (a copy of the arguments, thread-local storage,
+// unwind-table registration) the saver has no use for. What the saver does need of it is
 // done here: the x87 unit reset to full precision, the command line split
 // into __argc and __argv by the C runtime DLL, the program-wide objects
 // constructed before the mode runs, the functions given to atexit run last
