@@ -8,8 +8,17 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   # The 64-bit build only stands in for the shipped 32-bit one where a
   # machine cannot run 32-bit programs: it computes with the x87 unit as the
   # shipped saver does, not with SSE2.
-  list(APPEND MORVELLA_PRODUCT_FLAGS -mfpmath=387)
+  set(MORVELLA_PROCESSOR_FLAGS -mfpmath=387)
+else()
+  # The saver runs on every PC that runs Windows 98, the Pentium, K6 and
+  # 6x86 among them: nothing newer than the Pentium's instructions (no cmov,
+  # fcomi, MMX), tuned for the Pentium II and III most of those PCs had.
+  set(MORVELLA_PROCESSOR_FLAGS -march=pentium -mtune=pentium2)
 endif()
+# sqrt without errno: the x87 fsqrt alone, instead of a call to the runtime
+# library's sqrt (built for newer processors) whenever the result is NaN.
+list(APPEND MORVELLA_PROCESSOR_FLAGS -fno-math-errno)
+list(APPEND MORVELLA_PRODUCT_FLAGS ${MORVELLA_PROCESSOR_FLAGS})
 # No -fdata-sections: with it mingw places zero-initialised objects in .data,
 # where they take room in the file instead of in .bss.
 target_compile_options(morvella_portable PRIVATE ${MORVELLA_PRODUCT_FLAGS})
@@ -30,7 +39,8 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -O coff")
 add_executable(morvella WIN32 ${MORVELLA_ENTRY_SOURCE} ${MORVELLA_RC})
 target_compile_options(morvella PRIVATE ${MORVELLA_PRODUCT_FLAGS})
 target_link_libraries(morvella PRIVATE morvella_windows)
-target_link_options(morvella PRIVATE -s -static-libgcc -static-libstdc++ -Wl,--gc-sections
+# No start-up files: the process entry (framework/entry.cpp) is the saver's own.
+target_link_options(morvella PRIVATE -nostartfiles -s -static-libgcc -static-libstdc++ -Wl,--gc-sections
     -Wl,--kill-at -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0
     -Wl,--major-os-version,4 -Wl,--minor-os-version,0 -Wl,--no-insert-timestamp)
 set_target_properties(morvella PROPERTIES OUTPUT_NAME morvella SUFFIX ".scr"

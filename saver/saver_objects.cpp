@@ -4,8 +4,8 @@
 #include "assets/model_data.h"
 #include "engine/render_engine.h"
 
-// The two program-wide objects, constructed before the entry point runs: the
-// engine first, the model second. At exit the order reverses: the model's
+// The two program-wide objects, constructed by the process entry before the
+// saver's mode runs: the engine first, the model second. At exit the order reverses: the model's
 // buffers and textures go first, while the engine that made the textures
 // still exists, then the engine releases its interfaces.
 CRenderEngine g_Engine;

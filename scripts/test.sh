@@ -32,6 +32,8 @@ if [ "$arch" = win64 ]; then
   echo "this machine's kernel runs no 32-bit programs: the Windows tests run on the 64-bit test build"
   tests/check-imports.sh build/dist/morvella.scr tests/allowed-imports.txt || status=1
   tests/check-pe-header.sh build/dist/morvella.scr || status=1
+  tests/check-cpu.sh build/dist/morvella.scr || status=1
+  tests/check-cpu-fixture.sh tests/check-cpu.sh build/windows/tests/windows/fixture_later_instructions.exe || status=1
 fi
 timeout 2400 ctest --test-dir "$windows_build" --output-on-failure || status=1
 exit $status
