@@ -220,10 +220,18 @@ void ClearUsePassword()
 
 Screen Capture()
 {
+    HDC screen = GetDC(nullptr);
+    RECT all = {0, 0, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)};
+    ReleaseDC(nullptr, screen);
+    return Capture(all);
+}
+
+Screen Capture(const RECT& area)
+{
     Screen s;
     HDC screen = GetDC(nullptr);
-    s.width = GetDeviceCaps(screen, HORZRES);
-    s.height = GetDeviceCaps(screen, VERTRES);
+    s.width = area.right - area.left;
+    s.height = area.bottom - area.top;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = s.width;
@@ -234,7 +242,7 @@ Screen Capture()
     HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC memory = CreateCompatibleDC(screen);
     HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, s.width, s.height, screen, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, s.width, s.height, screen, area.left, area.top, SRCCOPY);
     GdiFlush();
     s.pixels.assign((uint32_t*)bits, (uint32_t*)bits + (size_t)s.width * s.height);
     for (auto& p : s.pixels)

@@ -50,3 +50,6 @@ struct Screen {
     uint32_t at(int x, int y) const { return pixels[(size_t)y * width + x]; }
 };
 Screen Capture();
+// The part `area` of the desktop, in screen coordinates (negative left of or
+// above the primary monitor).
+Screen Capture(const RECT& area);
