@@ -6,7 +6,8 @@
 # loader to use as MORVELLA_WINE. With MORVELLA_MONITORS set at the start
 # (primary-left or primary-right) the display is a 1600 x 600 Xvnc screen
 # showing Wine two 800 x 600 monitors side by side, the primary one on that
-# side, instead of one Xvfb screen.
+# side, instead of one Xvfb screen; `one` makes it one 1600 x 600 monitor
+# on the same kind of display (for comparisons).
 #   wine-session.sh start DIR   start (idempotent) and print the display
 #   wine-session.sh stop DIR    stop everything the session started
 #   wine-session.sh env DIR     print the environment as shell assignments
@@ -104,7 +105,8 @@ set_monitors() {
   case "$(cat "$dir/monitors")" in
     primary-left) left='*L' ;;
     primary-right) right='*R' ;;
-    *) echo "wine-session: MORVELLA_MONITORS is primary-left or primary-right" >&2; return 1 ;;
+    one) build_randr10; return ;;
+    *) echo "wine-session: MORVELLA_MONITORS is primary-left, primary-right or one" >&2; return 1 ;;
   esac
   { DISPLAY=$1 xrandr --setmonitor "$left" 800/212x600/159+0+0 "$([ "$left" = L ] && echo none || echo VNC-0)" &&
     DISPLAY=$1 xrandr --setmonitor "$right" 800/212x600/159+800+0 "$([ "$right" = R ] && echo none || echo VNC-0)" &&

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Frame time of the saver on two 800 x 600 monitors beside one 1600 x 600
+# monitor of the same total area, in each display mode: the picture is
+# rendered once and copied to each monitor, so two monitors should cost
+# little more than one. Each layout runs in a Wine session of its own on an
+# Xvnc display (scripts/wine-session.sh, MORVELLA_MONITORS); figures come
+# from the saver's MORVELLA_STATS report.
+#   scripts/bench-monitors.sh DIST_DIR [SECONDS]
+# DIST_DIR holds morvella.scr, morvella.dat and sample.bmp.
+set -uo pipefail
+dist=$(cd "${1:?dist dir}" && pwd)
+seconds=${2:-8}
+here=$(cd "$(dirname "$0")" && pwd)
+for f in morvella.scr morvella.dat sample.bmp; do
+  [ -f "$dist/$f" ] || { echo "bench-monitors: missing $dist/$f" >&2; exit 2; }
+done
+work=$(mktemp -d /tmp/morvella-bench-monitors.XXXXXX)
+cleanup() {
+  local layout
+  for layout in one primary-left; do "$here/wine-session.sh" stop "$work/$layout" >/dev/null 2>&1; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+cp "$dist/morvella.scr" "$dist/morvella.dat" "$dist/sample.bmp" "$work/"
+
+run() {   # layout display -> "step_ms fps"
+  (
+    MORVELLA_MONITORS=$1 "$here/wine-session.sh" start "$work/$1" >/dev/null || exit 1
+    eval "$("$here/wine-session.sh" env "$work/$1")"
+    local windir stats="$work/stats-$1-$2.txt"
+    windir=$("$MORVELLA_WINE" winepath -u 'C:\windows' 2>/dev/null)
+    printf '[morvella.scr]\r\nSpeed=1\r\nDisplay=%s\r\nAnimation=2\r\n' "$2" >"$windir/morvella.ini"
+    MORVELLA_STATS="$("$MORVELLA_WINE" winepath -w "$stats")" timeout -k 2 "$seconds" \
+      "$MORVELLA_WINE" "$work/morvella.scr" /s >/dev/null 2>&1
+    sleep 1
+    sed -n 's/.*fps=\([0-9.]*\) .*step_ms_per_frame=\([0-9.]*\).*/\2 \1/p' "$stats" 2>/dev/null
+  )
+}
+
+printf '%-8s | %-22s | %-22s | %s\n' Display "one 1600x600: ms  fps" "two 800x600: ms  fps" "two/one frame time"
+for display in 0 1 2; do
+  read -r m1 f1 <<<"$(run one "$display")"
+  read -r m2 f2 <<<"$(run primary-left "$display")"
+  ratio=$(awk -v a="${m2:-0}" -v b="${m1:-0}" 'BEGIN { printf "%.2f", (b ? a / b : 0) }')
+  printf '%-8s | %10s %10s | %10s %10s | %s\n' "$display" "${m1:-?}" "${f1:-?}" "${m2:-?}" "${f2:-?}" "$ratio"
+done
