@@ -31,23 +31,6 @@ std::vector<RECT> Monitors()
     return list;
 }
 
-struct Box { int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1; long count = 0; };
-
-Box Drawn(const Screen& s)
-{
-    Box b;
-    for (int y = 0; y < s.height; ++y)
-        for (int x = 0; x < s.width; ++x)
-            if (s.at(x, y)) {
-                b.left = std::min(b.left, x);
-                b.top = std::min(b.top, y);
-                b.right = std::max(b.right, x + 1);
-                b.bottom = std::max(b.bottom, y + 1);
-                ++b.count;
-            }
-    return b;
-}
-
 // Share of the lit pixels of `a` that `b` shows alike at `b`'s (x + dx, y + dy).
 double Alike(const Screen& a, const Screen& b, int dx, int dy, int width, int height)
 {

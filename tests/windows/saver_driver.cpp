@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include <algorithm>
+
 #include "gtest/gtest.h"
 
 SaverProcess::~SaverProcess()
@@ -252,4 +254,19 @@ Screen Capture(const RECT& area)
     DeleteObject(dib);
     ReleaseDC(nullptr, screen);
     return s;
+}
+
+Box Drawn(const Screen& s)
+{
+    Box b;
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x)
+            if (s.at(x, y)) {
+                b.left = std::min(b.left, x);
+                b.top = std::min(b.top, y);
+                b.right = std::max(b.right, x + 1);
+                b.bottom = std::max(b.bottom, y + 1);
+                ++b.count;
+            }
+    return b;
 }
