@@ -74,6 +74,8 @@ start_xvfb() {
 
 start_xvnc() {
   local n
+  command -v Xvnc >/dev/null && command -v xrandr >/dev/null ||
+    { echo "wine-session: two monitors need Xvnc and xrandr (scripts/install-deps.sh)" >&2; return 1; }
   for n in $(seq 90 250); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
     Xvnc ":$n" -geometry 1600x600 -depth 24 -SecurityTypes None -rfbport -1 -nolisten tcp -noreset \
