@@ -26,7 +26,7 @@ cleanup() {
 trap cleanup EXIT
 cp "$dist/morvella.scr" "$dist/morvella.dat" "$dist/sample.bmp" "$work/"
 
-run() {   # layout display -> "step_ms fps"
+run() {   # layout display -> "step_ms cpu_ms fps"
   (
     MORVELLA_MONITORS=$1 "$here/wine-session.sh" start "$work/$1" >/dev/null || exit 1
     eval "$("$here/wine-session.sh" env "$work/$1")"
@@ -36,11 +36,11 @@ run() {   # layout display -> "step_ms fps"
     MORVELLA_STATS="$("$MORVELLA_WINE" winepath -w "$stats")" timeout -k 2 "$seconds" \
       "$MORVELLA_WINE" "$work/morvella.scr" /s >/dev/null 2>&1
     sleep 1
-    sed -n 's/.*fps=\([0-9.]*\) .*step_ms_per_frame=\([0-9.]*\).*/\2 \1/p' "$stats" 2>/dev/null
+    sed -n 's/.*fps=\([0-9.]*\) cpu_ms_per_frame=\([0-9.]*\) step_ms_per_frame=\([0-9.]*\).*/\3 \2 \1/p' "$stats" 2>/dev/null
   )
 }
 
-printf '%-8s | %-22s | %-22s | %s\n' Display "one 1600x600: ms  fps" "two 800x600: ms  fps" "two/one frame time"
+printf '%-8s | %-27s | %-27s | %s\n' Display "one 1600x600: ms cpu fps" "two 800x600: ms cpu fps" "two/one frame time, cpu"
 best() {   # "ms fps" lines -> the one of the shortest frame time
   sort -n | head -1
 }
@@ -50,8 +50,10 @@ for display in 0 1 2; do
     ones+="$(run one "$display")"$'\n'
     twos+="$(run primary-left "$display")"$'\n'
   done
-  read -r m1 f1 <<<"$(grep . <<<"$ones" | best)"
-  read -r m2 f2 <<<"$(grep . <<<"$twos" | best)"
-  ratio=$(awk -v a="${m2:-0}" -v b="${m1:-0}" 'BEGIN { printf "%.2f", (b ? a / b : 0) }')
-  printf '%-8s | %10s %10s | %10s %10s | %s\n' "$display" "${m1:-?}" "${f1:-?}" "${m2:-?}" "${f2:-?}" "$ratio"
+  read -r m1 c1 f1 <<<"$(grep . <<<"$ones" | best)"
+  read -r m2 c2 f2 <<<"$(grep . <<<"$twos" | best)"
+  ratio=$(awk -v a="${m2:-0}" -v b="${m1:-0}" -v c="${c2:-0}" -v d="${c1:-0}" \
+    'BEGIN { printf "%.2f, %.2f", (b ? a / b : 0), (d ? c / d : 0) }')
+  printf '%-8s | %8s %8s %8s | %8s %8s %8s | %s\n' "$display" "${m1:-?}" "${c1:-?}" "${f1:-?}" \
+    "${m2:-?}" "${c2:-?}" "${f2:-?}" "$ratio"
 done
