@@ -57,8 +57,21 @@ bool Run(const ConvertOptions& options, ConvertReport* report)
     if (scene.parts.empty())
         return Fail(report, "every triangle is degenerate (no area)");
     OrientScene(&scene, &report->orient);
-    if (options.maxTriangles > 0 && CountTriangles(scene) > options.maxTriangles) {
-        SimplifyScene(&scene, options.maxTriangles, &report->simplify);
+    if (!options.parts) {
+        // Each part's normals by its own surface, before the parts meet.
+        report->generatedNormals = MakeNormals(&scene, options.flat);
+        MergeIntoOnePart(&scene);
+        report->onePart = true;
+    }
+    // One object is one draw: the file stores three vertices a triangle,
+    // and a draw takes 65,535 vertices at most.
+    size_t budget = options.maxTriangles;
+    if (!options.parts && (budget == 0 || budget > kMaxObjectTriangles)) {
+        budget = kMaxObjectTriangles;
+        report->fitOneDraw = true;
+    }
+    if (budget > 0 && CountTriangles(scene) > budget) {
+        SimplifyScene(&scene, budget, &report->simplify);
         report->simplified = true;
         CleanCounts after;
         DropDegenerate(&scene, &after);
@@ -68,7 +81,10 @@ bool Run(const ConvertOptions& options, ConvertReport* report)
         if (scene.parts.empty() || !FitScene(&scene, options.placement.size, &report->place))
             return Fail(report, "nothing is left after simplification");
     }
-    report->generatedNormals = MakeNormals(&scene, options.flat);
+    if (options.parts)
+        report->generatedNormals = MakeNormals(&scene, options.flat);
+    else if (report->simplified)
+        report->normalsAfterSimplify = MakeNormals(&scene, options.flat) > 0;
 
     const std::string outputDir = std::filesystem::path(options.output).parent_path().string();
     report->objects = LayOutObjects(&scene, options.flat, outputDir, &report->layout);

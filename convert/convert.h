@@ -22,9 +22,12 @@ struct ConvertReport {
     CleanCounts clean;
     OrientCounts orient;
     PlaceReport place;
+    bool onePart = false;           // the whole model made one object
     bool simplified = false;
+    bool fitOneDraw = false;        // simplified because one object holds no more
     SimplifyReport simplify;
-    size_t generatedNormals = 0;    // parts
+    size_t generatedNormals = 0;    // parts, before simplification
+    bool normalsAfterSimplify = false;
     LayoutReport layout;
     std::vector<PlannedObject> objects;
     size_t triangles = 0, vertices = 0;

@@ -90,6 +90,39 @@ std::vector<size_t> SlabOrder(const Part& part)
 
 }  // namespace
 
+void MergeIntoOnePart(Scene* scene)
+{
+    // The saver gives the first object its own bitmap and texture
+    // coordinates: the file's are of no use to it, and need not hold the
+    // simplification back at their seams.
+    if (scene->parts.size() == 1)
+        scene->parts[0].hasUV = false;
+    if (scene->parts.size() < 2)
+        return;
+    size_t largest = 0, corners = 0;
+    double largestArea = -1;
+    for (size_t i = 0; i < scene->parts.size(); ++i) {
+        const double area = Area(scene->parts[i]);
+        if (area > largestArea) {
+            largestArea = area;
+            largest = i;
+        }
+        corners += scene->parts[i].corners.size();
+    }
+    Part one;
+    one.name = scene->parts[largest].name;
+    std::copy(scene->parts[largest].diffuse, scene->parts[largest].diffuse + 4, one.diffuse);
+    one.hasNormals = true;
+    one.hasUV = false;
+    one.corners.reserve(corners);
+    for (Part& part : scene->parts) {
+        one.hasNormals = one.hasNormals && part.hasNormals;
+        one.corners.insert(one.corners.end(), part.corners.begin(), part.corners.end());
+        std::vector<Corner>().swap(part.corners);
+    }
+    scene->parts.assign(1, std::move(one));
+}
+
 std::vector<PlannedObject> LayOutObjects(Scene* scene, bool flat, const std::string& outputDir,
                                          LayoutReport* report)
 {

@@ -1,6 +1,7 @@
 // From parts to the saver's objects. The first object is the one the
-// saver colours, textures and deforms, so it is made from the part with the
-// largest surface. A part with more than 65,535 vertices is split: one draw
+// saver colours, textures and deforms, so by default the whole model is
+// made one part; kept apart, the first object is made from the part with
+// the largest surface. A part with more than 65,535 vertices is split: one draw
 // call of a DirectX 7 device takes no more, and a larger one draws nothing
 // on real drivers. Its pieces are slabs along its longer horizontal axis,
 // so that each piece is one connected region of the object.
@@ -30,6 +31,11 @@ struct LayoutReport {
     size_t partsSplit = 0;
     std::vector<std::string> texturesLeftOut;   // "name: reason", each once
 };
+
+// Makes the whole model one part, so that the saver's colour, texture and
+// every animation act on all of it: the corners of every part, each with
+// its normals (made beforehand), under the material of the largest.
+void MergeIntoOnePart(Scene* scene);
 
 // Orders the parts (largest surface first) and turns them into objects.
 std::vector<PlannedObject> LayOutObjects(Scene* scene, bool flat, const std::string& outputDir,

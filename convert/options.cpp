@@ -44,6 +44,8 @@ bool ParseOptions(int argc, char** argv, ConvertOptions* options, std::string* e
             options->help = true;
         } else if (strcmp(arg, "--flat") == 0) {
             options->flat = true;
+        } else if (strcmp(arg, "--parts") == 0) {
+            options->parts = true;
         } else if (strcmp(arg, "--size") == 0) {
             if (!hasValue || !ParseSize(argv[++i], &options->placement.size)) {
                 *error = "--size needs a number above 0 and up to 1000000";
@@ -94,11 +96,16 @@ std::string UsageText(const std::string& formats)
     return "usage: morvella-convert INPUT [OUTPUT] [options]\n"
            "Turns a 3D model into the model file of the Morvella screen saver\n"
            "(OUTPUT, morvella.dat by default), placed so that every animation shows it.\n"
+           "The whole model becomes one object, which the saver colours, textures and\n"
+           "animates; a model of more than 21,845 triangles is simplified to fit it.\n"
            "  --size S           largest extent of the object (default 24, the side of\n"
            "                     the saver's own square)\n"
            "  --up y|z           the file's axis that points up (default y; many STL\n"
-           "                     and 3DS files need z)\n"
+           "                     files need z; 3DS files are turned y-up when read)\n"
            "  --flat             faceted shading, one normal per triangle\n"
            "  --max-triangles N  simplify to at most N triangles\n"
+           "  --parts            an object for each mesh and material, in the file's\n"
+           "                     colours; only the first one takes the saver's colour\n"
+           "                     and texture and moves in the wave, vortex and flag\n"
            "Reads: " + formats + "\n";
 }

@@ -1,5 +1,5 @@
 // The converter's command line:
-//   morvella-convert INPUT [OUTPUT] [--size S] [--up y|z] [--flat] [--max-triangles N]
+//   morvella-convert INPUT [OUTPUT] [--size S] [--up y|z] [--flat] [--max-triangles N] [--parts]
 #ifndef MORVELLA_CONVERT_OPTIONS_H
 #define MORVELLA_CONVERT_OPTIONS_H
 
@@ -12,7 +12,8 @@ struct ConvertOptions {
     std::string output = "morvella.dat";
     Placement placement;
     bool flat = false;
-    size_t maxTriangles = 0;   // 0: keep every triangle
+    size_t maxTriangles = 0;   // 0: as many as one object holds (every one with parts)
+    bool parts = false;        // an object for each mesh and material
     bool help = false;
 };
 

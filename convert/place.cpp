@@ -16,9 +16,14 @@ Vec3 SaverAxes(Vec3 p, UpAxis up)
     return {p.x, p.y, -p.z};
 }
 
+// Through memory: GCC 12's vectorizer drops the narrowing of a pair of
+// doubles when it makes one vector operation of them (x and y here), so
+// that one point could come out rounded in one triangle and not in the
+// next, opening cracks between triangles that share it.
 double Round(double v)
 {
-    return (double)(float)v;
+    volatile float narrowed = (float)v;
+    return (double)narrowed;
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 // Inspects model files with the saver's own loader:
 //   inspect_model FILE...                 describe each file; exit 1 if any is refused
-//   inspect_model --expect-reject FILE... exit 0 only if every file is refused
+//   inspect_model --expect-refused LIST FILE...
+//       exit 0 only if every file is refused for the reason LIST gives for
+//       its name (lines "NAME REASON", REASON one of the keys of kReasons)
 #include "assets/model_data.h"
 
 #include <cfloat>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -28,6 +31,36 @@ const char* StatusText(int32_t status)
     case ModelChainLoop: return "the chain of object records loops";
     }
     return "unknown failure";
+}
+
+// Short names of the refusals, for lists of expected outcomes.
+const struct {
+    const char* key;
+    int32_t status;
+} kReasons[] = {
+    {"too-short", ModelTooShort},       {"too-large", ModelTooLarge},
+    {"short-header", ModelShortHeader}, {"bad-magic", ModelBadMagic},
+    {"short-body", ModelShortBody},     {"record-outside", ModelRecordOutside},
+    {"negative-count", ModelNegativeCount}, {"vertices-outside", ModelVerticesOutside},
+    {"chain-loop", ModelChainLoop},
+};
+
+// The reason LIST names for the file's base name, or -1 when it names none.
+int32_t ExpectedReason(FILE* list, const char* path)
+{
+    const char* slash = strrchr(path, '/');
+    const std::string name = slash ? slash + 1 : path;
+    rewind(list);
+    char fileName[256], key[64];
+    while (fscanf(list, "%255s %63s", fileName, key) == 2) {
+        if (name != fileName)
+            continue;
+        for (const auto& r : kReasons)
+            if (strcmp(r.key, key) == 0)
+                return r.status;
+        return -1;
+    }
+    return -1;
 }
 
 const char* ShadeText(uint32_t mode)
@@ -83,33 +116,43 @@ void Describe(ModelData* model)
 
 int main(int argc, char** argv)
 {
-    bool expectReject = false;
+    FILE* reasons = nullptr;
     int first = 1;
-    if (argc > 1 && strcmp(argv[1], "--expect-reject") == 0) {
-        expectReject = true;
-        first = 2;
+    if (argc > 2 && strcmp(argv[1], "--expect-refused") == 0) {
+        reasons = fopen(argv[2], "r");
+        if (!reasons) {
+            fprintf(stderr, "%s: cannot read %s\n", argv[0], argv[2]);
+            return 2;
+        }
+        first = 3;
     }
     if (first >= argc) {
-        fprintf(stderr, "usage: %s [--expect-reject] FILE...\n", argv[0]);
+        fprintf(stderr, "usage: %s [--expect-refused LIST] FILE...\n", argv[0]);
         return 2;
     }
-    int accepted = 0;
-    int refused = 0;
+    int unexpected = 0;
     for (int i = first; i < argc; ++i) {
         ModelData model;
         ClearModelData(&model);
         const bool ok = LoadModelFile(&model, argv[i]);
         printf("%s: %s\n", argv[i], StatusText(model.loadStatus));
-        if (ok) {
-            ++accepted;
-            if (!expectReject)
-                Describe(&model);
+        if (reasons) {
+            const int32_t expected = ExpectedReason(reasons, argv[i]);
+            if (expected < 0) {
+                printf("  not in the list of expected refusals\n");
+                ++unexpected;
+            } else if (model.loadStatus != expected) {
+                printf("  expected: %s\n", StatusText(expected));
+                ++unexpected;
+            }
+        } else if (ok) {
+            Describe(&model);
         } else {
-            ++refused;
+            ++unexpected;
         }
         FreeModelData(&model);
     }
-    if (expectReject)
-        return accepted == 0 ? 0 : 1;
-    return refused == 0 ? 0 : 1;
+    if (reasons)
+        fclose(reasons);
+    return unexpected == 0 ? 0 : 1;
 }

@@ -7,7 +7,15 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace convert_test {
 
@@ -54,6 +62,81 @@ ConvertReport Convert(const std::string& input, const std::string& output, const
         return report;
     }
     return ConvertModel(options);
+}
+
+std::string ReadWhole(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+ToolRun RunTool(const std::vector<std::string>& args)
+{
+    ToolRun run;
+    const std::string dir = ScratchDir("tool-output");
+    const std::string out = dir + "/stdout.txt", err = dir + "/stderr.txt";
+    std::vector<std::string> all = {MORVELLA_CONVERT_TOOL};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all)
+        argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    rusage before, after;
+    getrusage(RUSAGE_CHILDREN, &before);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(o, 1);
+        dup2(e, 2);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    getrusage(RUSAGE_CHILDREN, &after);
+    auto seconds = [](const timeval& t) { return (double)t.tv_sec + (double)t.tv_usec / 1e6; };
+    run.cpuSeconds = seconds(after.ru_utime) - seconds(before.ru_utime) + seconds(after.ru_stime) -
+                     seconds(before.ru_stime);
+    if (WIFEXITED(status))
+        run.exitCode = WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        run.signal = WTERMSIG(status);
+    run.out = ReadWhole(out);
+    run.err = ReadWhole(err);
+    return run;
+}
+
+std::string LineWith(const std::string& text, const std::string& part)
+{
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (line.find(part) != std::string::npos)
+            return line;
+    return "";
+}
+
+void WriteStl(const std::string& path, const std::vector<float>& corners)
+{
+    std::string file(80, '\0');
+    const uint32_t count = (uint32_t)(corners.size() / 9);
+    file.append((const char*)&count, 4);
+    for (size_t t = 0; t + 8 < corners.size(); t += 9) {
+        const float* p = &corners[t];
+        const double u[3] = {p[3] - p[0], p[4] - p[1], p[5] - p[2]}, v[3] = {p[6] - p[0], p[7] - p[1], p[8] - p[2]};
+        double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+        const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+        float record[12];
+        for (int k = 0; k < 3; ++k)
+            record[k] = length > 0 ? (float)(n[k] / length) : 0.0f;
+        memcpy(record + 3, p, 9 * sizeof(float));
+        file.append((const char*)record, sizeof record);
+        file.append(2, '\0');
+    }
+    std::ofstream(path, std::ios::binary) << file;
 }
 
 bool Load(const std::string& path, Loaded* loaded)

@@ -31,6 +31,23 @@ struct Loaded {
 };
 bool Load(const std::string& path, Loaded* loaded);
 
+// The tool itself, run with its output in files: how it ended, what it
+// printed, and the processor time it and its children took.
+struct ToolRun {
+    int exitCode = -1;    // -1 when it did not exit
+    int signal = 0;       // the signal that ended it, if one did
+    std::string out, err;
+    double cpuSeconds = 0;
+};
+ToolRun RunTool(const std::vector<std::string>& args);
+
+// The first line of text that contains `part`, or "".
+std::string LineWith(const std::string& text, const std::string& part);
+
+// A binary STL of the given triangles (three corners each, nine numbers a
+// triangle), with a facet normal each, as every STL writer stores them.
+void WriteStl(const std::string& path, const std::vector<float>& corners);
+
 struct Box {
     double lo[3] = {1e300, 1e300, 1e300};
     double hi[3] = {-1e300, -1e300, -1e300};

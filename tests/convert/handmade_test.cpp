@@ -254,6 +254,10 @@ TEST(Handmade, SimplificationKeepsTheOutline)
     const ConvertReport report = Convert(dir + "/sheet.obj", dir + "/out.dat", {"--max-triangles", "200"});
     ASSERT_TRUE(report.ok) << report.error;
     EXPECT_LE(report.triangles, 200u);
+    // Collapses along its straight edges leave the outline where it was,
+    // and the report says so.
+    EXPECT_EQ(0.0, report.simplify.outlineMoved);
+    EXPECT_FALSE(report.simplify.holesOpened || report.simplify.outlineClosed);
     Loaded loaded;
     ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
     double area = 0;
@@ -268,7 +272,7 @@ TEST(Handmade, SimplificationKeepsTheOutline)
     EXPECT_NEAR(12, box.hi[2], 1e-4);
 }
 
-// A part too large for one draw is split into pieces of at most 65,535
+// Kept apart (--parts), a part too large for one draw is split into pieces of at most 65,535
 // vertices; only the first object names a bitmap (the saver's own), so the
 // other pieces cannot make the saver's start-up fail.
 TEST(Handmade, ALargePartIsSplitAndOnlyTheFirstObjectNamesABitmap)
@@ -276,7 +280,7 @@ TEST(Handmade, ALargePartIsSplitAndOnlyTheFirstObjectNamesABitmap)
     const std::string dir = ScratchDir("split");
     const int n = 150;   // 45,000 triangles: three pieces
     WriteText(dir + "/grid.obj", "vn 0 1 0\n" + SheetObj(n, "//1"));
-    const ConvertReport report = Convert(dir + "/grid.obj", dir + "/out.dat");
+    const ConvertReport report = Convert(dir + "/grid.obj", dir + "/out.dat", {"--parts"});
     ASSERT_TRUE(report.ok) << report.error;
     Loaded loaded;
     ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
@@ -314,7 +318,7 @@ void WriteBitmap(const std::string& path, int width, int height)
     fclose(out);
 }
 
-// A texture name is written for an object after the first only when a
+// Kept apart, a texture name is written for an object after the first only when a
 // bitmap the saver can load lies beside the output.
 TEST(Handmade, OtherObjectsNameOnlyBitmapsThatLieBesideTheOutput)
 {
@@ -327,7 +331,7 @@ TEST(Handmade, OtherObjectsNameOnlyBitmapsThatLieBesideTheOutput)
                               "usemtl odd\nf 4/1 5/2 6/3\nusemtl gone\nf 4/1 5/2 6/3\n");
     WriteBitmap(dir + "/wood.bmp", 64, 32);
     WriteBitmap(dir + "/odd.bmp", 48, 48);
-    const ConvertReport report = Convert(dir + "/m.obj", dir + "/out.dat");
+    const ConvertReport report = Convert(dir + "/m.obj", dir + "/out.dat", {"--parts"});
     ASSERT_TRUE(report.ok) << report.error;
     ASSERT_EQ(4u, report.objects.size());
     EXPECT_EQ("sample.bmp", report.objects[0].textureName);   // the saver's own setting

@@ -16,7 +16,7 @@ namespace {
 
 struct Sample {
     const char* file;
-    const char* options;   // "" or one option and its value
+    std::vector<std::string> options;
     size_t minimumObjects;
     bool split;            // large enough to need several draw calls
     size_t maxTriangles;   // 0: every triangle kept
@@ -24,16 +24,21 @@ struct Sample {
 
 void PrintTo(const Sample& s, std::ostream* os) { *os << s.file; }
 
+// By default every model is one object of one draw; kept apart with
+// --parts, the meshes and materials become objects of their own.
 const Sample kSamples[] = {
-    {"OBJ/spider.obj", "", 19, false, 0},                 // several materials
-    {"LWO/LWO2/hierarchy.lwo", "", 4, false, 0},          // layers with pivots
-    {"3DS/fels.3ds", "--up=z", 1, false, 0},
-    {"PLY/Wuson.ply", "", 1, false, 0},
-    {"STL/Spider_binary.stl", "--up=z", 1, false, 0},
-    {"glTF2/BoxTextured-glTF/BoxTextured.gltf", "", 1, false, 0},
-    {"Collada/duck.dae", "", 1, false, 0},
-    {"glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb", "", 30, true, 0},
-    {"glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb", "--max-triangles=20000", 30, false, 20000},
+    {"OBJ/spider.obj", {}, 1, false, 0},
+    {"OBJ/spider.obj", {"--parts"}, 19, false, 0},               // several materials
+    {"LWO/LWO2/hierarchy.lwo", {"--parts"}, 4, false, 0},        // layers with pivots
+    {"3DS/fels.3ds", {}, 1, false, 0},   // the reader turns the file's z-up to y-up itself
+    {"PLY/Wuson.ply", {}, 1, false, 0},
+    {"STL/Spider_binary.stl", {"--up", "z"}, 1, false, 0},
+    {"glTF2/BoxTextured-glTF/BoxTextured.gltf", {}, 1, false, 0},
+    {"Collada/duck.dae", {}, 1, false, 0},
+    {"glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb", {}, 1, false, 21845},
+    {"glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb", {"--parts"}, 30, true, 0},
+    {"glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb", {"--parts", "--max-triangles", "20000"}, 30, false,
+     20000},
 };
 
 double Area(const ModelObjectRef& ref)
@@ -58,12 +63,7 @@ TEST_P(TestModels, ConvertToWhatTheSaverReliesOn)
     if (stat(TestModel(s.file).c_str(), &st) != 0)
         GTEST_SKIP() << "assimp-testmodels is not installed";
     const std::string out = ScratchDir("testmodels") + "/morvella.dat";
-    std::vector<std::string> extra;
-    if (*s.options) {
-        const std::string o = s.options;
-        extra = {o.substr(0, o.find('=')), o.substr(o.find('=') + 1)};
-    }
-    const ConvertReport report = Convert(TestModel(s.file), out, extra);
+    const ConvertReport report = Convert(TestModel(s.file), out, s.options);
     ASSERT_TRUE(report.ok) << report.error;
 
     Loaded loaded;
@@ -121,14 +121,17 @@ TEST_P(TestModels, ConvertToWhatTheSaverReliesOn)
     }
     EXPECT_EQ(0u, badNormals);
     EXPECT_EQ(0u, backwards);
-    // The first object comes from the part with the largest surface.
+    // Kept apart, the first object comes from the part with the largest
+    // surface.
     EXPECT_EQ(areaOfPart.front(), *std::max_element(areaOfPart.begin(), areaOfPart.end()));
 }
 
 std::string SampleName(const ::testing::TestParamInfo<Sample>& info)
 {
     std::string name = info.param.file;
-    name = name.substr(name.find_last_of('/') + 1) + info.param.options;
+    name = name.substr(name.find_last_of('/') + 1);
+    for (const std::string& o : info.param.options)
+        name += "_" + o;
     for (char& c : name)
         if (!isalnum((unsigned char)c))
             c = '_';

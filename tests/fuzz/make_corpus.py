@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Writes the hand-made hostile model files of corpus/.
 
-Every file here must be refused by the loader: the inspector's test checks
-that, and the fuzzer starts from them. Run again after changing a case.
+Every file here must be refused by the loader for the reason its name
+states, as corpus-reasons.txt lists it: the inspector's test checks that,
+and the fuzzer starts from them. Run again after changing a case, and list
+a new file's reason.
 """
 import os
 import struct

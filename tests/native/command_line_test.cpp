@@ -69,6 +69,7 @@ TEST(ParseSaverSwitch, EveryModeOfTheTable)
         { "/p1234", ModePreview, 1234 },
         { "/P   1234", ModePreview, 1234 },
         { "/p:1234", ModePreview, 0 },
+        { "/p", ModePreview, 0 },
         { "/l 1234", ModePreview, 1234 },
         { "/L1234", ModePreview, 1234 },
         { "/c:1234", ModeConfigure, 1234 },

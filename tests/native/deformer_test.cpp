@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 
 namespace {
 
@@ -35,43 +36,80 @@ protected:
     int32_t count = 0;
 };
 
-TEST_F(Deformed, WavesWriteHeightOnlyFromDoubleArithmetic)
+// A fresh model holding exactly these points (a multiple of three) as its
+// first object.
+struct Points {
+    explicit Points(const std::vector<ModelVertex>& p)
+    {
+        EXPECT_TRUE(fixture::Load(&model, fixture::OneObject(p)));
+        EXPECT_TRUE(SaveModelSnapshot(&model));
+        v = ModelFirstObjectVertices(&model, &count);
+    }
+    ~Points() { FreeModelData(&model); }
+    ModelData model;
+    ModelVertex* v = nullptr;
+    int32_t count = 0;
+};
+
+const double kPi = 3.14159265358979323846;
+
+ModelVertex At(double x, double z, float y = 0.5f)
 {
-    DeformWave(&model, 2.0, 0.75, true);
-    for (int32_t i = 0; i < count; ++i) {
-        ASSERT_EQ(v[i].y, (float)(2.0 * sin((double)points[i].z + (double)points[i].x + 0.75))) << i;
-        ASSERT_EQ(memcmp(&v[i].z, &points[i].z, 20), 0);  // z, normal, texture coordinates
-    }
-    DeformFlagWave(&model, 0.1, 1.7, true);
-    for (int32_t i = 0; i < count; ++i) {
-        const double x = points[i].x;
-        ASSERT_EQ(v[i].y, (float)(0.1 * (x + 12.0) * sin(((double)points[i].z + 2.0 * x) * 0.3333333333333333 - 1.7))) << i;
-    }
-    EXPECT_EQ(std::fabs(v[0].y), 0.0f);  // still at the hinge
-    // Both build on the current image, not the snapshot.
-    v[1].x = 1.0f;
-    v[1].z = 0.0f;
-    DeformWave(&model, 1.0, 0.0, true);
-    EXPECT_EQ(v[1].y, (float)sin(1.0));
+    return {(float)x, y, (float)z, 0, 1, 0, 0.25f, 0.75f};
 }
 
-TEST_F(Deformed, VortexTurnsByDistanceFromTheSnapshot)
+TEST(Deformers, WaveAndFlagWaveHeightsAtHandPickedPoints)
 {
-    for (double twist : {1.0, -1.7, 2.0, 2.0}) {
+    // Points where the sines are known: y = 2 sin(z + x + pi/6).
+    Points wave({At(0, 0), At(kPi / 6, kPi / 6), At(-kPi / 6, 0), At(kPi, kPi / 3), At(kPi / 3, kPi / 3), At(0, kPi / 3)});
+    DeformWave(&wave.model, 2.0, kPi / 6, true);
+    const double waveY[] = {1.0, 2.0, 0.0, -2.0, 1.0, 2.0};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_NEAR(wave.v[i].y, waveY[i], 1e-6) << i;
+        EXPECT_EQ(wave.v[i].nx, 0.0f);  // normals and texture coordinates stay
+        EXPECT_EQ(wave.v[i].tv, 0.75f);
+    }
+    // y = 0.1 (x + 12) sin((z + 2x) / 3 - phase): still at the hinge x = -12.
+    Points flag({At(-12, 5), At(0, 1.5 * kPi), At(3, 1.5 * kPi - 6), At(0, 0), At(-12, 1.5 * kPi + 24), At(-12, 0)});
+    DeformFlagWave(&flag.model, 0.1, 0.0, true);
+    const double flagY[] = {0.0, 1.2, 1.5, 0.0, 0.0, 0.0};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_NEAR(flag.v[i].y, flagY[i], 1e-6) << i;
+    DeformFlagWave(&flag.model, 0.1, kPi / 2, true);
+    EXPECT_NEAR(flag.v[3].y, -1.2, 1e-6);
+    EXPECT_NEAR(flag.v[1].y, 0.0, 1e-6);
+}
+
+TEST(Deformers, VortexTurnsByATenthOfTheTwistPerUnitOfDistance)
+{
+    // With a twist of pi, distances 5, 10, 15, 20 turn by a quarter, a half,
+    // three quarters and a whole turn, x towards z; then x and z scale by 0.8.
+    Points p({At(5, 0), At(10, 0), At(0, 15), At(20, 0), At(0, 0), At(0, -5)});
+    DeformVortex(&p.model, 0.8, 9.0, true);  // from the snapshot each time, not compounding
+    DeformVortex(&p.model, 0.8, kPi, true);
+    const double expected[][2] = {{0, 4}, {-8, 0}, {12, 0}, {16, 0}, {0, 0}, {4, 0}};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_NEAR(p.v[i].x, expected[i][0], 1e-5) << i;
+        EXPECT_NEAR(p.v[i].z, expected[i][1], 1e-5) << i;
+        EXPECT_EQ(p.v[i].y, 0.5f) << i;
+    }
+}
+
+TEST_F(Deformed, VortexTurnsEveryDistanceByItsOwnAngle)
+{
+    // Far more distinct distances than any remembered set of turns: each
+    // vertex is still turned by its own angle and scaled about the axis.
+    for (double twist : {1.0, -1.7}) {
         DeformVortex(&model, 0.8, twist, true);
         for (int32_t i = 0; i < count; ++i) {
-            const double x = points[i].x, z = points[i].z;
-            const double theta = pow(z * z + x * x, 0.5) * 0.1 * twist;
-            ASSERT_EQ(v[i].x, (float)(0.8 * (x * cos(theta) - z * sin(theta)))) << i;
-            ASSERT_EQ(v[i].z, (float)(0.8 * (x * sin(theta) + z * cos(theta)))) << i;
-            ASSERT_EQ(v[i].y, points[i].y);
+            const std::complex<double> from(points[i].x, points[i].z);
+            const std::complex<double> to = from * std::polar(0.8, 0.1 * twist * std::abs(from));
+            ASSERT_NEAR(v[i].x, to.real(), 1e-4) << i;
+            ASSERT_NEAR(v[i].z, to.imag(), 1e-4) << i;
         }
     }
     DeformVortex(&model, 1.0, 0.0, true);
     EXPECT_TRUE(AtSnapshot());
-    DeformVortex(&model, 0.0, 1.3, true);
-    for (int32_t i = 0; i < count; ++i)
-        ASSERT_TRUE(v[i].x == 0.0f && v[i].z == 0.0f);
 }
 
 TEST_F(Deformed, FurlGathersOntoTheEdgeFromTheSnapshot)
@@ -113,10 +151,10 @@ TEST(Deformers, ModelsWithoutVerticesAreLeftAlone)
         body.Put32(400, 0x40A00000u);  // 5.0f where a vertex would be
         ASSERT_TRUE(fixture::Load(&model, body));
         ASSERT_TRUE(SaveModelSnapshot(&model));
-        EXPECT_EQ(DeformWave(&model, 2, 0, true), 1);
-        EXPECT_EQ(DeformVortex(&model, 0, 1, true), 1);
-        EXPECT_EQ(DeformFlagWave(&model, 1, 0, true), 1);
-        EXPECT_EQ(DeformFlagFurl(&model, 0, true), 1);
+        DeformWave(&model, 2, 0, true);
+        DeformVortex(&model, 0, 1, true);
+        DeformFlagWave(&model, 1, 0, true);
+        DeformFlagFurl(&model, 0, true);
         EXPECT_EQ(memcmp(model.image, model.saved, (size_t)model.imageSize), 0);
         FreeModelData(&model);
     }

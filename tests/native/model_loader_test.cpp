@@ -192,18 +192,46 @@ TEST(ModelData, CountsComeFromTheCheckedTableNotTheImage)
 }
 
 // Overlapping records let a body under 2 GB chain about a billion objects.
-// From 2^32 / 28 + 1 objects on, a 32-bit table size wraps; that count is
-// refused there and sized exactly where size_t is wider.
+// A reference is 28 bytes on a 32-bit target and 40 on a 64-bit one; from
+// 2^32 / 28 + 1 objects on, a 32-bit table size wraps and that count is
+// refused there, while a 64-bit target sizes every count exactly.
 TEST(ModelData, ObjectTableSizeNeverWraps)
 {
-    const int32_t wrapsOn32Bit = (int32_t)((UINT64_C(1) << 32) / sizeof(ModelObjectRef) + 1);
-    for (int32_t count : {1, 1000, wrapsOn32Bit, INT32_MAX}) {
-        const uint64_t exact = (uint64_t)count * sizeof(ModelObjectRef);
+    struct Case {
+        int32_t count;
+        bool fits;
+        uint64_t bytes;
+    };
+    const std::vector<Case> cases = sizeof(void*) == 4
+        ? std::vector<Case>{{0, true, 0}, {1, true, 28}, {153391689, true, 4294967292u},
+                            {153391690, false, 0}, {INT32_MAX, false, 0}}
+        : std::vector<Case>{{0, true, 0}, {1, true, 40}, {153391690, true, 6135667600u},
+                            {INT32_MAX, true, 85899345880u}};
+    for (const Case& c : cases) {
         size_t bytes = 0;
-        const bool fits = ModelObjectTableBytes(count, &bytes);
-        EXPECT_EQ(fits, exact <= SIZE_MAX) << count << " objects";
-        if (fits)
-            EXPECT_EQ((uint64_t)bytes, exact) << count << " objects";
+        EXPECT_EQ(ModelObjectTableBytes(c.count, &bytes), c.fits) << c.count << " objects";
+        if (c.fits)
+            EXPECT_EQ((uint64_t)bytes, c.bytes) << c.count << " objects";
+    }
+}
+
+// Texture loading appends the name to a path: its length must stop at the
+// end of the 260-byte field even when the file leaves it unterminated.
+TEST(ModelData, TextureNameLengthStopsAtTheTerminatorOrTheFieldsEnd)
+{
+    struct Case {
+        std::string name;  // written from the field's first byte, no terminator of its own
+        int32_t length;
+    } cases[] = {{"", 0}, {"sample.bmp", 10}, {std::string(259, 'n'), 259}, {std::string(260, 'n'), 260}};
+    for (const Case& c : cases) {
+        fixture::Body body = fixture::OneObject(kTriangle);
+        std::fill(body.bytes.begin() + 12, body.bytes.begin() + 12 + 260, 0);
+        std::copy(c.name.begin(), c.name.end(), body.bytes.begin() + 12);
+        body.Put32(272, 0x41414141u);  // the shade mode after the name holds no zero byte
+        ModelData model;
+        ASSERT_TRUE(fixture::Load(&model, body));
+        EXPECT_EQ(ModelTextureNameLength(ModelFirstRecord(&model)), c.length) << c.name.size();
+        FreeModelData(&model);
     }
 }
 

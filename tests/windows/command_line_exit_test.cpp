@@ -16,8 +16,11 @@ DWORD ExitCodeFor(const char* tail)
 
 TEST(SaverCommandLine, RefusedTailsExitWithMinusOne)
 {
+    // Which tails are refused switches is the parser's and is tested with
+    // it; here, that a refused switch and a preview without a window both
+    // end the process with -1.
     const char* tails[] = {
-        "/x", "/5", "/\ts", "/p:1234", "/p 0", "/p", "/p 4294967295", "/a",
+        "/x", "/p 0", "/p 4294967295",
         "/p 99999999999999999999",  // wraps modulo 2^32, then names no window
     };
     for (const char* tail : tails)

@@ -1,7 +1,9 @@
 // The release package's morvella-convert.exe under Wine, and what the saver
 // makes of its output: an OBJ with its MTL colours and an STL become files
-// the saver's loader takes; a converted closed object shows, lit and coloured,
-// in every animation; an object split into several draws shows every part.
+// the saver's loader takes; an output that is the input by another name is
+// refused; a converted closed object shows, lit and coloured, in every
+// animation; a large model is one object the saver colours all over, and
+// kept apart in parts, an object split into several draws shows every part.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -163,7 +165,7 @@ struct ConvertedInSaver : ::testing::Test {
 TEST_F(ConvertedInSaver, ObjWithItsColoursAndStlConvertAndOtherInputIsRefused)
 {
     const std::string out = folder + "\\spider.dat";
-    ASSERT_EQ(0u, RunConverter(std::string("\"") + kTestModels + "OBJ\\spider.obj\" \"" + out + "\""));
+    ASSERT_EQ(0u, RunConverter(std::string("\"") + kTestModels + "OBJ\\spider.obj\" \"" + out + "\" --parts"));
     ModelData model;
     ClearModelData(&model);
     ASSERT_TRUE(LoadModelFile(&model, out.c_str()));
@@ -203,6 +205,30 @@ TEST_F(ConvertedInSaver, ObjWithItsColoursAndStlConvertAndOtherInputIsRefused)
     EXPECT_EQ(2u, RunConverter("--up"));
 }
 
+// Windows names one file in many ways: another case, a dot folder. Each
+// is refused before anything is read or written; a copy
+// of the same bytes is another file and converts.
+TEST_F(ConvertedInSaver, AnOutputThatIsTheInputByAnotherNameIsRefused)
+{
+    const std::string model = "v 0 0 0\nv 1 0 0\nv 0 0 -1\nf 1 2 3\n";
+    WriteText(folder + "\\Model.obj", model);
+    WriteText(folder + "\\Copy.obj", model);
+    const std::string input = "\"" + folder + "\\Model.obj\" ";
+    for (const std::string output : {folder + "\\MODEL.OBJ", folder + "\\.\\model.obj"}) {
+        SCOPED_TRACE(output);
+        EXPECT_EQ(2u, RunConverter(input + "\"" + output + "\""));
+    }
+    EXPECT_EQ(0u, RunConverter(input + "\"" + folder + "\\Copy.obj\""));
+    std::string kept;
+    if (FILE* file = fopen((folder + "\\Model.obj").c_str(), "rb")) {
+        char buffer[256];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;)
+            kept.append(buffer, n);
+        fclose(file);
+    }
+    EXPECT_EQ(model, kept);
+}
+
 TEST_F(ConvertedInSaver, AClosedObjectShowsInEveryAnimation)
 {
     WriteText(folder + "\\sphere.obj", SphereObj(24, 48));
@@ -230,35 +256,46 @@ TEST_F(ConvertedInSaver, AClosedObjectShowsInEveryAnimation)
     }
 }
 
-TEST_F(ConvertedInSaver, AnObjectSplitIntoSeveralDrawsShowsEveryPart)
+TEST_F(ConvertedInSaver, ALargeModelIsOneObjectAndPartsSplitIntoDrawsShowEveryPart)
 {
-    // 160 x 160 squares: 51,200 triangles, three draws of at most 65,535
-    // vertices, slabs side by side along x.
+    // 160 x 160 squares: 51,200 triangles. By default one object of one
+    // draw, which the saver colours all over; with --parts three draws of
+    // at most 65,535 vertices, slabs side by side along x, of which only
+    // the first takes the settings' colour.
     WriteText(folder + "\\grid.mtl", "newmtl green\nKd 0.1 1 0.1\n");
     WriteText(folder + "\\grid.obj", GridObj(160));
-    ASSERT_EQ(0u, RunConverter("\"" + folder + "\\grid.obj\" \"" + folder + "\\morvella.dat\""));
-    ModelData model;
-    ClearModelData(&model);
-    ASSERT_TRUE(LoadModelFile(&model, (folder + "\\morvella.dat").c_str()));
-    EXPECT_EQ(3, model.objectCount);
-    FreeModelData(&model);
-    // The wave's camera looks down from height 50 for its first ten
-    // seconds: the whole square is in the picture. The first slab takes
-    // the settings' red, the others the file's green.
     WriteIni("Speed", "20");
     WriteIni("Animation", "2");
     WriteIni("Red", "255");
     WriteIni("Green", "40");
     WriteIni("Blue", "40");
-    const Screen s = Run(1, 0).front();
-    const long left = Reddish(s, 0, 213) + Greenish(s, 0, 213);
-    const long middle = Reddish(s, 213, 426) + Greenish(s, 213, 426);
-    const long right = Reddish(s, 426, 640) + Greenish(s, 426, 640);
-    EXPECT_GT(left, 20000);
-    EXPECT_GT(middle, 20000);
-    EXPECT_GT(right, 20000);
-    EXPECT_GT(Reddish(s), 10000);
-    EXPECT_GT(Greenish(s), 20000);
+    for (bool parts : {false, true}) {
+        SCOPED_TRACE(parts ? "--parts" : "default");
+        ASSERT_EQ(0u, RunConverter("\"" + folder + "\\grid.obj\" \"" + folder + "\\morvella.dat\"" +
+                                   (parts ? " --parts" : "")));
+        ModelData model;
+        ClearModelData(&model);
+        ASSERT_TRUE(LoadModelFile(&model, (folder + "\\morvella.dat").c_str()));
+        EXPECT_EQ(parts ? 3 : 1, model.objectCount);
+        EXPECT_LE(model.objects[0].vertexCount, 65535);
+        FreeModelData(&model);
+        // The wave's camera looks down from height 50 for its first ten
+        // seconds: the whole square is in the picture.
+        const Screen s = Run(1, 0).front();
+        const long left = Reddish(s, 0, 213) + Greenish(s, 0, 213);
+        const long middle = Reddish(s, 213, 426) + Greenish(s, 213, 426);
+        const long right = Reddish(s, 426, 640) + Greenish(s, 426, 640);
+        EXPECT_GT(left, 20000);
+        EXPECT_GT(middle, 20000);
+        EXPECT_GT(right, 20000);
+        if (parts) {
+            EXPECT_GT(Reddish(s), 10000);
+            EXPECT_GT(Greenish(s), 20000);
+        } else {
+            EXPECT_GT(Reddish(s), 60000);
+            EXPECT_LT(Greenish(s), 1000);
+        }
+    }
 }
 
 }  // namespace

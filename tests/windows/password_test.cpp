@@ -43,10 +43,14 @@ struct PasswordScene {
         folder = TestDir(name);
         saver = folder + "\\" + saverName;
         log = folder + "\\fixture.log";
-        CopyInto(DistFile("morvella.scr"), folder, saverName);
-        if (withVerifier)
-            CopyInto(std::string(MORVELLA_TESTS_WIN) + "\\PASSWORD.CPL", folder, "PASSWORD.CPL");
-        CopyInto(std::string(MORVELLA_TESTS_WIN) + "\\mpr.dll", folder, "mpr.dll");
+        // Without its fixtures a scene would test nothing: a verifier that is
+        // not there is never asked, whatever the saver does.
+        if (!CopyInto(DistFile("morvella.scr"), folder, saverName))
+            ADD_FAILURE() << "the saver was not copied into " << folder;
+        if (withVerifier && !CopyInto(std::string(MORVELLA_TESTS_WIN) + "\\PASSWORD.CPL", folder, "PASSWORD.CPL"))
+            ADD_FAILURE() << "the verifier fixture was not copied into " << folder;
+        if (!CopyInto(std::string(MORVELLA_TESTS_WIN) + "\\mpr.dll", folder, "mpr.dll"))
+            ADD_FAILURE() << "the password changer fixture was not copied into " << folder;
         SetEnvironmentVariableA("MORVELLA_FIXTURE_LOG", log.c_str());
     }
     ~PasswordScene()

@@ -42,8 +42,8 @@ struct SaverScreen : ::testing::Test {
     SaverProcess saver;
 
     void SetUp() override {
-        if (GetFileAttributesA(DistFile("morvella.dat").c_str()) == INVALID_FILE_ATTRIBUTES)
-            GTEST_SKIP() << "the native build has not generated morvella.dat";
+        ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(DistFile("morvella.dat").c_str()))
+            << "the native build has not generated morvella.dat";
         RemoveIni();
         folder = TestDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
         ASSERT_TRUE(CopyInto(DistFile("morvella.scr"), folder, "morvella.scr"));
@@ -121,6 +121,8 @@ TEST_F(SaverScreen, SoftwareDeviceRunsTheAnimation) {
     Run(a, b);
     EXPECT_GT(Drawn(b).count, 2000);
     EXPECT_GT(Changed(a, b), 500);
+    PressKey(VK_SPACE);
+    EXPECT_EQ(0u, saver.WaitExit(10000));
 }
 
 // Without the model file or with an unsuitable bitmap the saver shows the
@@ -136,14 +138,14 @@ TEST_F(SaverScreen, StartUpFailuresShowAStillErrorPage) {
                    Case{"bitmap not a power of two", "odd.bmp", false, 112}}) {
         SCOPED_TRACE(c.what);
         if (c.removeModel) DeleteFileA((folder + "\\morvella.dat").c_str());
-        else CopyInto(DistFile("morvella.dat"), folder, "morvella.dat");
+        else ASSERT_TRUE(CopyInto(DistFile("morvella.dat"), folder, "morvella.dat"));
         WriteIni("Bitmap", c.bitmap ? c.bitmap : "sample.bmp");
         Screen a, b;
         Run(a, b);
         EXPECT_EQ(LinesUpTo(c.lastLine), WhiteLines(b));
         EXPECT_EQ(0, Changed(a, b));
         PressKey(VK_SPACE);
-        saver.WaitExit(10000);
+        ASSERT_EQ(0u, saver.WaitExit(10000)) << "the error page must close on a key like the animation";
     }
 }
 
@@ -160,7 +162,7 @@ TEST_F(SaverScreen, WithoutDirect3DTheErrorPageShows) {
     EXPECT_EQ(LinesUpTo(80), WhiteLines(b)) << "heading and the five lines of the Direct3D page";
     EXPECT_EQ(0, Changed(a, b));
     PressKey(VK_SPACE);
-    saver.WaitExit(10000);
+    EXPECT_EQ(0u, saver.WaitExit(10000));
 }
 
 }  // namespace

@@ -84,37 +84,18 @@ TEST_F(WineEngine, HardwareSetUpLeavesSurfacesAndDefaultState) {
                 IsEqualGUID(caps.deviceGUID, EngineIID_IDirect3DTnLHalDevice))
         << std::hex << caps.deviceGUID.Data1;
 
-    EXPECT_EQ(1u, RenderState(D3DRENDERSTATE_ZENABLE));
-    EXPECT_EQ(1u, RenderState(D3DRENDERSTATE_ZWRITEENABLE));
-    EXPECT_EQ(1u, RenderState(D3DRENDERSTATE_SHADEMODE));
+    // The default state, projection, light and material the set-up gives the
+    // device are pinned call by call against the recording device
+    // (engine_startup_test.cpp), the projection's values by the matrix tests;
+    // here only that a real device keeps what it was given.
     EXPECT_EQ(3u, RenderState(D3DRENDERSTATE_CULLMODE));
-    EXPECT_EQ(0u, RenderState(D3DRENDERSTATE_DITHERENABLE));
     EXPECT_EQ(0xFF7F7F7Fu, RenderState(D3DRENDERSTATE_AMBIENT));
-    DWORD filter = 0;
-    engine.device->GetTextureStageState(0, D3DTSS_MAGFILTER, &filter);
-    EXPECT_EQ((DWORD)D3DTFG_LINEAR, filter);
-
     D3DMATRIX m{};
     engine.device->GetTransform(D3DTRANSFORMSTATE_PROJECTION, &m);
-    EXPECT_FLOAT_EQ(2.0f, m._11);
-    EXPECT_FLOAT_EQ(0.5005005f, m._33);
     EXPECT_FLOAT_EQ(0.5f, m._34);
-    EXPECT_FLOAT_EQ(-0.5005005f, m._43);
-    engine.device->GetTransform(D3DTRANSFORMSTATE_VIEW, &m);
-    EXPECT_EQ(1.0f, m._11);
-    EXPECT_EQ(0.0f, m._43);
-
-    D3DLIGHT7 light{};
-    ASSERT_EQ(D3D_OK, engine.device->GetLight(0, &light));
-    EXPECT_EQ(D3DLIGHT_DIRECTIONAL, light.dltType);
-    EXPECT_EQ(1.0f, light.dvDirection.x);
     WINBOOL enabled = FALSE;
     engine.device->GetLightEnable(0, &enabled);
     EXPECT_TRUE(enabled);
-    D3DMATERIAL7 material{};
-    engine.device->GetMaterial(&material);
-    EXPECT_EQ(1.0f, material.diffuse.b);
-    EXPECT_EQ(40.0f, material.power);
 }
 
 TEST_F(WineEngine, SoftwareDeviceOnRequest) {

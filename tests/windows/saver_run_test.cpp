@@ -121,17 +121,29 @@ TEST(FullScreenSaver, SwallowsTaskSwitchAndScreenSaveCommands)
 {
     RunningSaver saver;
     StartFullScreen(saver);
-    // SC_CLOSE would close it; the three commands below must not reach the
-    // default handling.
-    EXPECT_EQ(0, SendMessageA(saver.window, WM_SYSCOMMAND, SC_SCREENSAVE, 0));
-    EXPECT_EQ(0, SendMessageA(saver.window, WM_SYSCOMMAND, SC_NEXTWINDOW, 0));
-    EXPECT_EQ(0, SendMessageA(saver.window, WM_SYSCOMMAND, SC_PREVWINDOW, 0));
+    // The three commands stop at the saver: it keeps running, on top, as
+    // it was. (Under Wine their default handling would change nothing
+    // visible either; the close command below shows that other commands do
+    // reach it.)
+    RECT before, after;
+    GetWindowRect(saver.window, &before);
+    for (WPARAM command : { SC_SCREENSAVE, SC_NEXTWINDOW, SC_PREVWINDOW })
+        SendMessageA(saver.window, WM_SYSCOMMAND, command, 0);
+    Pump(200);
     EXPECT_TRUE(saver.process.Running());
+    GetWindowRect(saver.window, &after);
+    EXPECT_TRUE(EqualRect(&before, &after));
+    EXPECT_TRUE(IsWindowVisible(saver.window));
     // The title never changes.
     SendMessageA(saver.window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("changed"));
     char title[64] = {};
     GetWindowTextA(saver.window, title, sizeof title);
     EXPECT_STREQ("Screen Saver", title);
+
+    // Any other system command takes the default way: the close command
+    // closes it.
+    SendMessageA(saver.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(0u, saver.process.WaitExit(kExitWait));
 }
 
 TEST(FullScreenSaver, PowerBroadcastCloses)
