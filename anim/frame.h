@@ -9,7 +9,12 @@ class CRenderEngine;
 int FrameStep(int animation, int display);
 
 // Copies the engine's 640 x 480 back buffer onto the primary surface:
-// display 0 centred at its own size, 1 stretched over the window, 2 tiled;
-// any other value shows nothing. Returns 0 when a copy to the screen failed,
-// else 1.
+// display 0 centred at its own size, 1 stretched, 2 tiled, on the window or,
+// when the monitor list holds several monitors, on each monitor; any other
+// value shows nothing. Returns 0 when a copy to the screen failed, else 1.
 int PresentFrame(CRenderEngine& engine, int display);
+
+// Reads the desktop's monitors for PresentFrame (at start-up and whenever
+// the display changes). Where the system has no monitor functions, or shows
+// one monitor, PresentFrame keeps to the window.
+void ReadMonitorList();

@@ -1,66 +1,70 @@
-// Copying the finished picture from the back buffer to the screen.
+// Copying the finished picture from the back buffer to the screen, once per
+// monitor: the picture is rendered once and copied as often as needed.
 #include <windows.h>
 #include <ddraw.h>
 
 #include "anim/frame.h"
+#include "anim/placement.h"
 #include "engine/render_engine.h"
 
-enum { kPictureWidth = 640, kPictureHeight = 480 };
+// Monitors in screen coordinates, as last read; fewer than two means the
+// window is treated as one screen, exactly as on a single-monitor system.
+enum { kMaxMonitors = 16 };
+static PixelRect Monitors[kMaxMonitors];
+static int MonitorCount;
 
-static int CopyToScreen(CRenderEngine& engine, RECT& dest, RECT& source)
+static BOOL CALLBACK AddMonitor(HANDLE, HDC, LPRECT rect, LPARAM)
 {
-    return engine.primary->Blt(&dest, engine.backBuffer, &source, DDBLT_WAIT, 0) == DD_OK;
+    if (MonitorCount < kMaxMonitors)
+        Monitors[MonitorCount++] = *reinterpret_cast<PixelRect*>(rect);
+    return TRUE;
+}
+
+void ReadMonitorList()
+{
+    // Windows 95 and NT 4 know no monitors; the function is looked up so
+    // that the saver still starts there.
+    typedef BOOL (WINAPI* EnumMonitorsFn)(HDC, LPCRECT, BOOL (CALLBACK*)(HANDLE, HDC, LPRECT, LPARAM), LPARAM);
+    EnumMonitorsFn enumMonitors = reinterpret_cast<EnumMonitorsFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("USER32"), "EnumDisplayMonitors")));
+    MonitorCount = 0;
+    if (enumMonitors)
+        enumMonitors(NULL, NULL, AddMonitor, 0);
 }
 
 int PresentFrame(CRenderEngine& engine, int display)
 {
-    RECT client;
-    GetClientRect(engine.hwnd, &client);
-    RECT source = {0, 0, kPictureWidth, kPictureHeight};
-
     // The primary surface is addressed in screen coordinates. The saver
     // window usually starts at the screen's top-left, but on a desktop whose
     // origin lies elsewhere (a monitor left of or above the primary one) the
     // client area must be moved to where the window really is.
-    POINT origin = {0, 0};
-    ClientToScreen(engine.hwnd, &origin);
+    PixelRect window;
+    GetClientRect(engine.hwnd, reinterpret_cast<RECT*>(&window));
+    MapWindowPoints(engine.hwnd, NULL, reinterpret_cast<POINT*>(&window), 2);
 
-    engine.ddraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, 0);
-
-    RECT dest;
-    switch (display) {
-    case 0: {
-        LONG cx = client.right / 2;
-        LONG cy = client.bottom / 2;
-        dest.left = origin.x + cx - kPictureWidth / 2;
-        dest.top = origin.y + cy - kPictureHeight / 2;
-        dest.right = origin.x + cx + kPictureWidth / 2;
-        dest.bottom = origin.y + cy + kPictureHeight / 2;
-        return CopyToScreen(engine, dest, source);
-    }
-    case 1:
-        dest.left = origin.x + client.left;
-        dest.top = origin.y + client.top;
-        dest.right = origin.x + client.right;
-        dest.bottom = origin.y + client.bottom;
-        return CopyToScreen(engine, dest, source);
-    case 2:
-        // Tiling takes longer than one copy; the second wait keeps the
-        // tiles of one frame from tearing across two refreshes.
+    // Tiling takes longer than one copy; a second wait keeps the tiles of
+    // one frame from tearing across two refreshes.
+    int waits = display == 2 ? 2 : 1;
+    do
         engine.ddraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, 0);
-        for (LONG y = 0; y < client.bottom; y += kPictureHeight) {
-            for (LONG x = 0; x < client.right; x += kPictureWidth) {
-                // Edge tiles reach past the window; the clipper cuts them.
-                dest.left = origin.x + x;
-                dest.top = origin.y + y;
-                dest.right = origin.x + x + kPictureWidth;
-                dest.bottom = origin.y + y + kPictureHeight;
-                if (!CopyToScreen(engine, dest, source))
-                    return 0;
-            }
-        }
-        return 1;
-    default:
-        return 1;
+    while (--waits);
+
+    // With several monitors the window spans the whole desktop: each
+    // monitor gets the picture, its copies cut to that monitor. A monitor
+    // whose copy fails does not cost the others theirs.
+    const PixelRect* areas = Monitors;
+    int count = MonitorCount;
+    if (count < 2) {
+        areas = &window;
+        count = 1;
     }
+    int presented = 1;
+    // Compiled in place: one copy is one Blt, with no call in between.
+    auto copy = [&engine](const PixelRect& dest, const PixelRect& source) __attribute__((always_inline)) {
+        return engine.primary->Blt(reinterpret_cast<RECT*>(const_cast<PixelRect*>(&dest)), engine.backBuffer,
+                                   reinterpret_cast<RECT*>(const_cast<PixelRect*>(&source)), DDBLT_WAIT, 0) == DD_OK;
+    };
+    for (int i = 0; i < count; ++i)
+        presented &= PlacePicture(display, areas[i], count > 1, copy);
+    return presented;
 }

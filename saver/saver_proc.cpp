@@ -114,6 +114,11 @@ extern "C" LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wP
     switch (message) {
     case WM_CREATE:
         StartAnimation(window);
+        // The frames go to the monitors of the moment.
+        [[fallthrough]];
+    case WM_DISPLAYCHANGE:
+        // A monitor came or went: the next frame goes to the new set.
+        ReadMonitorList();
         break;
     case WM_DESTROY:
         if (AnimationTimer)

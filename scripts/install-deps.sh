@@ -10,6 +10,9 @@ packages=(
   wine wine32 wine64 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
   g++-mingw-w64-x86-64-posix nsis zip
   xvfb xauth x11-utils xdotool imagemagick
+  tigervnc-standalone-server x11-xserver-utils gcc-multilib libxrandr-dev
+  libxrandr2:i386 libxinerama1:i386 libxcomposite1:i386 libxi6:i386 libxcursor1:i386 libxrender1:i386
+  libxrandr2 libxinerama1 libxcomposite1 libxi6 libxcursor1 libxrender1
   locales fonts-ipafont-gothic
   libassimp-dev libmeshoptimizer-dev assimp-testmodels dpkg-dev libutfcpp-dev
 )

@@ -14,9 +14,16 @@ arch=$(scripts/wine-arch.sh)
 windows_build=build/windows
 [ "$arch" = win64 ] && windows_build=build/windows64
 session="$root/$windows_build/wine"
-trap 'scripts/wine-session.sh stop "$session" >/dev/null 2>&1' EXIT
-scripts/wine-session.sh stop "$session" >/dev/null 2>&1
-rm -rf "$session/prefix"
+# The main session and the two-monitor ones (their Xvnc servers included).
+stop_sessions() {
+  local dir
+  for dir in "$session" "$root/$windows_build"/wine-monitors-*; do
+    [ -d "$dir" ] && scripts/wine-session.sh stop "$dir" >/dev/null 2>&1
+  done
+}
+trap stop_sessions EXIT
+stop_sessions
+rm -rf "$session/prefix" "$root/$windows_build"/wine-monitors-*/prefix
 
 status=0
 echo "== native tests, fuzzing"

@@ -3,7 +3,11 @@
 # display number, its own prefix and a persistent wineserver. The prefix is
 # MORVELLA_WINEARCH's kind when set at the start (win32 or win64), otherwise
 # the kind this machine can run (scripts/wine-arch.sh); `env` names the Wine
-# loader to use as MORVELLA_WINE.
+# loader to use as MORVELLA_WINE. With MORVELLA_MONITORS set at the start
+# (primary-left or primary-right) the display is a 1600 x 600 Xvnc screen
+# showing Wine two 800 x 600 monitors side by side, the primary one on that
+# side, instead of one Xvfb screen; `one` makes it one 1600 x 600 monitor
+# on the same kind of display (for comparisons).
 #   wine-session.sh start DIR   start (idempotent) and print the display
 #   wine-session.sh stop DIR    stop everything the session started
 #   wine-session.sh env DIR     print the environment as shell assignments
@@ -34,6 +38,12 @@ session_env() {
   # would wait forever.
   echo "export WINEDLLOVERRIDES='mscoree,mshtml=;winedbg.exe=d'"
   echo "export XAUTHORITY=/dev/null"
+  if [ -s "$dir/monitors" ]; then
+    # Wine's RandR 1.4 path would keep DirectDraw's primary surface to the
+    # primary monitor: the stand-in library offers RandR 1.0 alone, so that
+    # the monitors come from Xinerama and the mode covers the whole screen.
+    echo "export LD_LIBRARY_PATH='$dir/randr10/32:$dir/randr10/64'"
+  fi
 }
 
 alive() {
@@ -62,6 +72,64 @@ start_xvfb() {
   return 1
 }
 
+start_xvnc() {
+  local n
+  command -v Xvnc >/dev/null && command -v xrandr >/dev/null ||
+    { echo "wine-session: two monitors need Xvnc and xrandr (scripts/install-deps.sh)" >&2; return 1; }
+  for n in $(seq 90 250); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvnc ":$n" -geometry 1600x600 -depth 24 -SecurityTypes None -rfbport -1 -nolisten tcp -noreset \
+      </dev/null >"$dir/xvnc.log" 2>&1 9>&- &
+    local pid=$!
+    for _ in $(seq 1 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.05
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$pid" 2>/dev/null; then
+      echo "$pid" >"$dir/xvfb.pid"
+      echo "$n" >"$dir/display"
+      set_monitors ":$n" && return 0
+      kill "$pid" 2>/dev/null
+      rm -f "$dir/xvfb.pid" "$dir/display"
+      return 1
+    fi
+    kill "$pid" 2>/dev/null
+  done
+  echo "wine-session: no free X display" >&2
+  return 1
+}
+
+# Two RandR monitors on the one output, which Xvnc's Xinerama then reports;
+# the one named with a star is the primary one.
+set_monitors() {
+  local left=L right=R
+  case "$(cat "$dir/monitors")" in
+    primary-left) left='*L' ;;
+    primary-right) right='*R' ;;
+    one) build_randr10; return ;;
+    *) echo "wine-session: MORVELLA_MONITORS is primary-left, primary-right or one" >&2; return 1 ;;
+  esac
+  { DISPLAY=$1 xrandr --setmonitor "$left" 800/212x600/159+0+0 "$([ "$left" = L ] && echo none || echo VNC-0)" &&
+    DISPLAY=$1 xrandr --setmonitor "$right" 800/212x600/159+800+0 "$([ "$right" = R ] && echo none || echo VNC-0)" &&
+    DISPLAY=$1 xrandr --output VNC-0 --primary; } >/dev/null || { echo "wine-session: xrandr failed" >&2; return 1; }
+  build_randr10
+}
+
+# The stand-in libXrandr.so.2, for each half of Wine this machine runs.
+build_randr10() {
+  local source="$here/../tests/monitors/randr10_shim.c" bits flag triplet
+  for bits in 32 64; do
+    flag=-m$bits; triplet=i386-linux-gnu
+    [ $bits = 64 ] && triplet=x86_64-linux-gnu
+    [ -e "/usr/lib/$triplet/libXrandr.so.2" ] || continue
+    mkdir -p "$dir/randr10/$bits"
+    gcc $flag -shared -fPIC -O2 -DREAL_LIBXRANDR="\"/usr/lib/$triplet/libXrandr.so.2\"" \
+      -o "$dir/randr10/$bits/libXrandr.so.2" "$source" ||
+      { echo "wine-session: cannot build the $bits-bit RandR 1.0 library" >&2; return 1; }
+  done
+}
+
 make_prefix() {
   [ -f "$prefix/system.reg" ] && return 0
   rm -rf "$prefix"
@@ -79,7 +147,8 @@ case "$cmd" in
     if ! alive; then
       "$here/wine-arch.sh" >"$dir/machine"
       echo "${MORVELLA_WINEARCH:-$(cat "$dir/machine")}" >"$dir/arch"
-      start_xvfb || exit 1
+      printf %s "${MORVELLA_MONITORS:-}" >"$dir/monitors"
+      if [ -s "$dir/monitors" ]; then start_xvnc || exit 1; else start_xvfb || exit 1; fi
       eval "$(session_env)"
       # The persistent server and the services Wine starts outlive this
       # script: none of them may hold the caller's output open (ctest would

@@ -11,22 +11,6 @@
 
 namespace {
 
-struct Box { int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1; long count = 0; };
-
-Box Drawn(const Screen& s) {
-    Box b;
-    for (int y = 0; y < s.height; ++y)
-        for (int x = 0; x < s.width; ++x)
-            if (s.at(x, y)) {
-                b.left = std::min(b.left, x);
-                b.top = std::min(b.top, y);
-                b.right = std::max(b.right, x + 1);
-                b.bottom = std::max(b.bottom, y + 1);
-                ++b.count;
-            }
-    return b;
-}
-
 // Tops of the 16-pixel text lines that hold white pixels: which lines of the
 // error page are on the screen.
 std::vector<int> WhiteLines(const Screen& s) {

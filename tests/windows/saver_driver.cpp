@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include <algorithm>
+
 #include "gtest/gtest.h"
 
 SaverProcess::~SaverProcess()
@@ -220,10 +222,18 @@ void ClearUsePassword()
 
 Screen Capture()
 {
+    HDC screen = GetDC(nullptr);
+    RECT all = {0, 0, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)};
+    ReleaseDC(nullptr, screen);
+    return Capture(all);
+}
+
+Screen Capture(const RECT& area)
+{
     Screen s;
     HDC screen = GetDC(nullptr);
-    s.width = GetDeviceCaps(screen, HORZRES);
-    s.height = GetDeviceCaps(screen, VERTRES);
+    s.width = area.right - area.left;
+    s.height = area.bottom - area.top;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = s.width;
@@ -234,7 +244,7 @@ Screen Capture()
     HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC memory = CreateCompatibleDC(screen);
     HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, s.width, s.height, screen, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, s.width, s.height, screen, area.left, area.top, SRCCOPY);
     GdiFlush();
     s.pixels.assign((uint32_t*)bits, (uint32_t*)bits + (size_t)s.width * s.height);
     for (auto& p : s.pixels)
@@ -244,4 +254,19 @@ Screen Capture()
     DeleteObject(dib);
     ReleaseDC(nullptr, screen);
     return s;
+}
+
+Box Drawn(const Screen& s)
+{
+    Box b;
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x)
+            if (s.at(x, y)) {
+                b.left = std::min(b.left, x);
+                b.top = std::min(b.top, y);
+                b.right = std::max(b.right, x + 1);
+                b.bottom = std::max(b.bottom, y + 1);
+                ++b.count;
+            }
+    return b;
 }

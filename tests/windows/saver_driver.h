@@ -50,3 +50,10 @@ struct Screen {
     uint32_t at(int x, int y) const { return pixels[(size_t)y * width + x]; }
 };
 Screen Capture();
+// The part `area` of the desktop, in screen coordinates (negative left of or
+// above the primary monitor).
+Screen Capture(const RECT& area);
+
+// The bounding box of the non-black pixels and their number.
+struct Box { int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1; long count = 0; };
+Box Drawn(const Screen& s);
