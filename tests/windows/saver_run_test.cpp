@@ -63,21 +63,8 @@ TEST(FullScreenSaver, MouseButtonClosesWithExitCodeZero)
     EXPECT_EQ(0u, saver.process.WaitExit(kExitWait));
 }
 
-// Seen with Wine 8.0 in a 64-bit prefix under Xvfb while these tests still
-// injected moves with SendInput: the move did not reach the cursor while
-// another process's full-screen window was in front (keys and clicks did).
-// That is the pointer grab MoveMouseBy describes, which 32-bit prefixes
-// show too; its X pointer moves have not been tried in a 64-bit prefix yet.
-// The close-on-move arithmetic is also pinned by the native tests.
-bool InjectedMovesAreLostHere()
-{
-    return sizeof(void*) == 8;
-}
-
 TEST(FullScreenSaver, MoveOfFourPixelsKeepsItAndTheFifthCloses)
 {
-    if (InjectedMovesAreLostHere())
-        GTEST_SKIP() << "injected pointer moves do not reach a 64-bit prefix's cursor here";
     RunningSaver saver;
     StartFullScreen(saver);
     MoveMouseBy(3, 1);
@@ -93,8 +80,6 @@ TEST(FullScreenSaver, MoveOfFourPixelsKeepsItAndTheFifthCloses)
 
 TEST(FullScreenSaver, SmallMovesAddUpFromTheAnchor)
 {
-    if (InjectedMovesAreLostHere())
-        GTEST_SKIP() << "injected pointer moves do not reach a 64-bit prefix's cursor here";
     RunningSaver saver;
     StartFullScreen(saver);
     MoveMouseBy(2, 0);
