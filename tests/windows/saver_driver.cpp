@@ -158,14 +158,35 @@ void ClickLeft()
     SendInput(2, input, sizeof(INPUT));
 }
 
+// Moves the X pointer itself, as a real mouse does. A move injected with
+// SendInput only changes the cursor Wine keeps: Wine warps the X pointer to
+// match only when no other X client holds a pointer grab, and the process
+// whose full-screen window is in front holds one. From 100 ms after the last
+// change Wine reads the cursor back from the X pointer, so such a move seems
+// undone, and a window that looks at the cursor late never sees it. Absolute
+// X moves, since the server may accelerate relative ones. Wine starts a Unix
+// program without a handle to wait on: the move is done when the cursor
+// stands at its end.
 void MoveMouseBy(int dx, int dy)
 {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = dx;
-    input.mi.dy = dy;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE;
-    SendInput(1, &input, sizeof(INPUT));
+    POINT at;
+    GetCursorPos(&at);
+    const LONG x = at.x + dx, y = at.y + dy;
+    char line[128];
+    wsprintfA(line, "xdotool mousemove %ld %ld", x, y);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA("Z:\\usr\\bin\\xdotool", line, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
+        ADD_FAILURE() << "cannot start xdotool (error " << GetLastError() << ")";
+        return;
+    }
+    DWORD start = GetTickCount();
+    do {
+        Sleep(10);
+        GetCursorPos(&at);
+    } while ((at.x != x || at.y != y) && GetTickCount() - start < 5000);
+    EXPECT_TRUE(at.x == x && at.y == y) << line << ": the cursor stands at " << at.x << ", " << at.y;
 }
 
 void Pump(DWORD ms)
