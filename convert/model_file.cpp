@@ -122,8 +122,16 @@ bool WriteModelFile(const std::string& path, const std::vector<unsigned char>& f
 {
     namespace fs = std::filesystem;
     std::error_code ec;
-    if (fs::is_directory(fs::path(path), ec)) {
+    const fs::file_status status = fs::status(fs::path(path), ec);
+    if (fs::is_directory(status)) {
         *error = "cannot be written: it is a folder";
+        return false;
+    }
+    // The new file takes the output's place by renaming: a device, a pipe
+    // or a socket there (/dev/null, by a user allowed to replace it) would
+    // be gone, and nothing would reach what reads from it.
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        *error = "cannot be written: it is a device, pipe or socket, not a file";
         return false;
     }
     const std::string temporary = PartialOutputPath(path);

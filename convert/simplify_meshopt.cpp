@@ -105,8 +105,9 @@ void SimplifyScene(Scene* scene, size_t maxTriangles, SimplifyReport* report)
     double moved = 0;
     for (Part& part : scene->parts) {
         const size_t own = part.Triangles();
+        // Parts of one triangle each leave nothing to share (and 0 / 0).
         const size_t target =
-            1 + (size_t)((double)spare * (double)(own - 1) / (double)(total - parts));
+            total > parts ? 1 + (size_t)((double)spare * (double)(own - 1) / (double)(total - parts)) : 1;
         if (own <= target) {
             report->after += own;
             continue;
