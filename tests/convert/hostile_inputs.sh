@@ -99,6 +99,8 @@ rm -f pipe.dat; mkfifo pipe.dat; run 1 good.obj pipe.dat
 for i in 0 1 2; do printf 'o p%d\nv %d 0 0\nv %d 0 0\nv %d 0 -1\nf -3 -2 -1\n' $i $((2 * i)) $((2 * i + 1)) $((2 * i)); done >parts.obj
 run 0 parts.obj out.dat --parts --max-triangles 2
 "$inspect" out.dat | grep -q " 3 drawable" || fail "parts.obj: not every part was kept"
+# A name with no room left for the temporary file's suffix is still written.
+run 0 good.obj "$(printf 'n%.0s' $(seq 1 250)).dat"
 # A path longer than the saver's loader takes is still written, checked in memory.
 long=$(printf 'd%.0s' $(seq 1 150)); mkdir -p "$long/$long"
 run 0 good.obj "$long/$long/out.dat"
