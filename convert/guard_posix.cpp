@@ -21,6 +21,10 @@ const int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 volatile sig_atomic_t g_child = 0;
 volatile sig_atomic_t g_stopSignal = 0;
+// Stop signals the tool was started with ignored (nohup ignores SIGHUP, a
+// shell's background job SIGINT): whoever started it asked that they not
+// end it, so neither the tool nor its conversion takes them.
+bool g_ignored[sizeof kStopSignals / sizeof kStopSignals[0]];
 
 // The child goes at once; the parent, woken from waitpid, tidies up.
 void OnStopSignal(int signal)
@@ -36,8 +40,17 @@ void SetStopHandlers(void (*handler)(int))
     memset(&action, 0, sizeof action);
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    for (int s : kStopSignals)
-        sigaction(s, &action, nullptr);
+    for (size_t i = 0; i < sizeof kStopSignals / sizeof kStopSignals[0]; ++i)
+        if (!g_ignored[i])
+            sigaction(kStopSignals[i], &action, nullptr);
+}
+
+void NoteIgnoredStopSignals()
+{
+    for (size_t i = 0; i < sizeof kStopSignals / sizeof kStopSignals[0]; ++i) {
+        struct sigaction old;
+        g_ignored[i] = sigaction(kStopSignals[i], nullptr, &old) == 0 && old.sa_handler == SIG_IGN;
+    }
 }
 
 sigset_t StopSignalSet()
@@ -53,6 +66,10 @@ sigset_t StopSignalSet()
                            const sigset_t& previousMask)
 {
     SetStopHandlers(SIG_DFL);
+    // A reader that went away (`| head`) must not end the conversion: killed
+    // by SIGPIPE after the output was written, it would be reported as a
+    // crash of the import library. The summary is then lost, nothing else.
+    signal(SIGPIPE, SIG_IGN);
     // The conversion must not outlive the tool: a killed tool's child that
     // went on would replace the output and report success to nobody.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -91,6 +108,7 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
     sigset_t previousMask;
     sigprocmask(SIG_BLOCK, &stops, &previousMask);
     g_stopSignal = 0;
+    NoteIgnoredStopSignals();
     SetStopHandlers(OnStopSignal);
     const pid_t parent = getpid();
     const pid_t child = fork();

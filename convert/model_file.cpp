@@ -147,7 +147,20 @@ bool CheckModelFile(const std::vector<unsigned char>& file, const std::vector<Pl
 
 std::string PartialOutputPath(const std::string& path)
 {
-    return path + ".partial";
+    // A file name holds 255 bytes at most: an output's name near that
+    // leaves no room for the suffix, so the temporary name is cut short
+    // (between letters) rather than fail to be made.
+    const char suffix[] = ".partial";
+    const size_t limit = 255 - (sizeof suffix - 1);
+    const size_t slash = path.find_last_of("/\\");
+    const size_t name = slash == std::string::npos ? 0 : slash + 1;
+    size_t keep = path.size() - name;
+    if (keep > limit) {
+        keep = limit;
+        while (keep > 0 && ((unsigned char)path[name + keep] & 0xC0) == 0x80)
+            --keep;
+    }
+    return path.substr(0, name + keep) + suffix;
 }
 
 bool WriteModelFile(const std::string& path, const std::vector<unsigned char>& file,
@@ -155,8 +168,16 @@ bool WriteModelFile(const std::string& path, const std::vector<unsigned char>& f
 {
     namespace fs = std::filesystem;
     std::error_code ec;
-    if (fs::is_directory(Utf8Path(path), ec)) {
+    const fs::file_status status = fs::status(Utf8Path(path), ec);
+    if (fs::is_directory(status)) {
         *error = "cannot be written: it is a folder";
+        return false;
+    }
+    // The new file takes the output's place by renaming: a device, a pipe
+    // or a socket there (/dev/null, by a user allowed to replace it) would
+    // be gone, and nothing would reach what reads from it.
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        *error = "cannot be written: it is a device, pipe or socket, not a file";
         return false;
     }
     const std::string temporary = PartialOutputPath(path);

@@ -105,8 +105,9 @@ void SimplifyScene(Scene* scene, size_t maxTriangles, SimplifyReport* report)
     double moved = 0;
     for (Part& part : scene->parts) {
         const size_t own = part.Triangles();
+        // Parts of one triangle each leave nothing to share (and 0 / 0).
         const size_t target =
-            1 + (size_t)((double)spare * (double)(own - 1) / (double)(total - parts));
+            total > parts ? 1 + (size_t)((double)spare * (double)(own - 1) / (double)(total - parts)) : 1;
         if (own <= target) {
             report->after += own;
             continue;
@@ -121,13 +122,17 @@ void SimplifyScene(Scene* scene, size_t maxTriangles, SimplifyReport* report)
         if (count > target * 3) {
             // Collapses that keep the topology ran out; only clustering
             // gets further, at the cost of the outline. Clustering a small
-            // part into nothing would lose it: then it stays as it is.
+            // part into nothing would lose it: a larger target is tried
+            // then, the fewest it keeps being closer to the budget than
+            // what the collapses left; failing that, the part stays so.
             std::vector<unsigned> coarse(count);
             float sloppyError = 0;
-            const size_t coarseCount =
-                meshopt_simplifySloppy(coarse.data(), kept.data(), count, vertices[0].p, vertices.size(),
-                                       sizeof(WeldVertex), target * 3, 1.0f, &sloppyError);
-            if (coarseCount > 0) {
+            size_t coarseCount = 0;
+            for (size_t tried = target; coarseCount == 0 && tried * 3 < count; tried *= 2)
+                coarseCount = meshopt_simplifySloppy(coarse.data(), kept.data(), count, vertices[0].p,
+                                                     vertices.size(), sizeof(WeldVertex), tried * 3, 1.0f,
+                                                     &sloppyError);
+            if (coarseCount > 0 && coarseCount < count) {
                 kept.assign(coarse.begin(), coarse.begin() + coarseCount);
                 count = coarseCount;
                 error = std::max(error, sloppyError);

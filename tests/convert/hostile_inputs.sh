@@ -90,6 +90,17 @@ done
 printf 'v 0 0 0\nv 1 0 0\nv 0 0 1\nf 1 2 3\n' >good.obj
 run 1 good.obj no/such/folder/out.dat
 mkdir -p taken.dat; run 1 good.obj taken.dat
+# A pipe (as a device) would be replaced by the new file, not written to.
+rm -f pipe.dat; mkfifo pipe.dat; run 1 good.obj pipe.dat
+[ -p pipe.dat ] || fail "pipe.dat: the output pipe was replaced"
+
+# Parts of one triangle each, more of them than --max-triangles asks for:
+# none can give up a triangle, and none may be lost.
+for i in 0 1 2; do printf 'o p%d\nv %d 0 0\nv %d 0 0\nv %d 0 -1\nf -3 -2 -1\n' $i $((2 * i)) $((2 * i + 1)) $((2 * i)); done >parts.obj
+run 0 parts.obj out.dat --parts --max-triangles 2
+"$inspect" out.dat | grep -q " 3 drawable" || fail "parts.obj: not every part was kept"
+# A name with no room left for the temporary file's suffix is still written.
+run 0 good.obj "$(printf 'n%.0s' $(seq 1 250)).dat"
 # A path longer than the saver's loader takes is still written, checked in memory.
 long=$(printf 'd%.0s' $(seq 1 150)); mkdir -p "$long/$long"
 run 0 good.obj "$long/$long/out.dat"

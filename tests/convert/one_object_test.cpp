@@ -197,6 +197,43 @@ TEST(OneObject, MaxTrianglesIsABoundOrTheSummarySaysWhyNot)
     }
 }
 
+// A wavy 30 x 30 grid, 1,800 triangles in one open surface.
+std::string GridObj()
+{
+    const int n = 30;
+    std::string obj;
+    char line[100];
+    for (int j = 0; j <= n; ++j)
+        for (int i = 0; i <= n; ++i) {
+            snprintf(line, sizeof line, "v %d %.6f %d\n", i, std::sin(i * 0.5) * std::cos(j * 0.5), -j);
+            obj += line;
+        }
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) {
+            const int a = j * (n + 1) + i + 1, b = a + 1, c = a + n + 1, d = c + 1;
+            snprintf(line, sizeof line, "f %d %d %d\nf %d %d %d\n", a, b, d, a, d, c);
+            obj += line;
+        }
+    return obj;
+}
+
+// Clustering that keeps nothing of the surface for one triangle still keeps
+// a triangle or two for two: a budget of one gives about that, not the
+// many triangles the outline-keeping collapses stopped at.
+TEST(OneObject, ATooSmallBudgetGivesTheFewestThatCanBeKept)
+{
+    const std::string dir = ScratchDir("smallest");
+    WriteText(dir + "/grid.obj", GridObj());
+    const ToolRun run = RunTool({dir + "/grid.obj", dir + "/out.dat", "--max-triangles", "1"});
+    ASSERT_EQ(0, run.exitCode) << run.err;
+    Loaded loaded;
+    ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+    const int32_t triangles = FileTriangles(loaded.model);
+    EXPECT_LE(triangles, 2) << run.out;
+    EXPECT_EQ(triangles, NumberAfter(run.out, "simplified", "-> ")) << run.out;
+    EXPECT_EQ(triangles > 1, LineWith(run.out, ", not 1:") != "") << run.out;
+}
+
 TEST(OneObject, AFanOf200000TrianglesConvertsInSeconds)
 {
     // One point shared by every triangle: the worst case for smoothing

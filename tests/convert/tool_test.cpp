@@ -137,21 +137,25 @@ std::vector<pid_t> Children(pid_t pid)
     return children;
 }
 
-TEST(Tool, AStoppedConversionLeavesNothingBehind)
+// A grid of 2 n^2 triangles; 400,000 take a while to read.
+void WriteGrid(const std::string& path, int n)
 {
-    // Orphans come to this process, where they can be seen and reaped.
-    ASSERT_EQ(0, prctl(PR_SET_CHILD_SUBREAPER, 1));
-    const std::string dir = ScratchDir("stop");
-    // Large enough to take a while: a grid of 400,000 triangles.
     std::vector<float> corners;
-    const int n = 447;
     for (int j = 0; j < n; ++j)
         for (int i = 0; i < n; ++i) {
             const float x = (float)i, z = (float)-j, h = (float)std::sin(i * 0.1) * (float)std::cos(j * 0.1);
             const float t[18] = {x, h, z, x + 1, h, z, x, h, z - 1, x + 1, h, z, x + 1, h, z - 1, x, h, z - 1};
             corners.insert(corners.end(), t, t + 18);
         }
-    WriteStl(dir + "/big.stl", corners);
+    WriteStl(path, corners);
+}
+
+TEST(Tool, AStoppedConversionLeavesNothingBehind)
+{
+    // Orphans come to this process, where they can be seen and reaped.
+    ASSERT_EQ(0, prctl(PR_SET_CHILD_SUBREAPER, 1));
+    const std::string dir = ScratchDir("stop");
+    WriteGrid(dir + "/big.stl", 447);
     const std::string tool = MORVELLA_CONVERT_TOOL, in = dir + "/big.stl", out = dir + "/out.dat";
     for (int stop : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(strsignal(stop));
@@ -188,6 +192,48 @@ TEST(Tool, AStoppedConversionLeavesNothingBehind)
         }
         EXPECT_EQ("precious", Contents(out));
         EXPECT_FALSE(std::filesystem::exists(out + ".partial"));
+    }
+}
+
+// Started under nohup (SIGHUP ignored), the tool keeps converting through
+// a hangup; and a reader of its summary that has gone (`| head -1`) costs
+// the summary, not the conversion nor a false report of a crash.
+TEST(Tool, AnIgnoredHangupOrAGoneReaderDoesNotStopIt)
+{
+    const std::string dir = ScratchDir("nohup");
+    WriteGrid(dir + "/grid.stl", 100);
+    const std::string tool = MORVELLA_CONVERT_TOOL, in = dir + "/grid.stl", out = dir + "/out.dat";
+    for (bool hangup : {true, false}) {
+        SCOPED_TRACE(hangup ? "SIGHUP ignored and sent" : "stdout a pipe nobody reads");
+        std::filesystem::remove(out);
+        int pipeEnds[2];
+        ASSERT_EQ(0, pipe(pipeEnds));
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (hangup)
+                signal(SIGHUP, SIG_IGN);   // kept across exec, as nohup does
+            signal(SIGPIPE, SIG_DFL);
+            dup2(pipeEnds[1], 1);
+            const int errFile = open((dir + "/err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(errFile, 2);
+            close(pipeEnds[0]);
+            execl(tool.c_str(), tool.c_str(), in.c_str(), out.c_str(), (char*)nullptr);
+            _exit(127);
+        }
+        close(pipeEnds[1]);
+        if (hangup) {
+            // Once the conversion runs in its child.
+            for (int i = 0; i < 200 && Children(pid).empty(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            kill(pid, SIGHUP);
+        }
+        close(pipeEnds[0]);   // the reader goes before the summary comes
+        int status = 0;
+        ASSERT_EQ(pid, waitpid(pid, &status, 0));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "status " << status << ": " << Contents(dir + "/err.txt");
+        Loaded loaded;
+        EXPECT_TRUE(Load(out, &loaded));
     }
 }
 
