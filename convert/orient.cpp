@@ -68,11 +68,28 @@ void OrientByNormals(Part& part, OrientCounts* counts)
         part.hasNormals = false;
 }
 
+// The triangles' areas as vectors add up to nothing on a closed surface and
+// to the area of the opening on an open one: a terrain or a logo sheet has
+// almost every edge shared by two triangles, yet its summed area is about
+// its whole area. Such a surface has no inside to tell the front by.
+bool HasLargeOpening(const Part& part)
+{
+    Vec3 sum = {0, 0, 0};
+    double total = 0;
+    for (size_t t = 0; t + 2 < part.corners.size(); t += 3) {
+        const Vec3 n = FrontNormal(part.corners[t].position, part.corners[t + 1].position,
+                                   part.corners[t + 2].position);
+        sum = sum + n;
+        total += Length(n);
+    }
+    return Length(sum) > 0.1 * total;
+}
+
 void OrientByVolume(Part& part, OrientCounts* counts)
 {
     unsigned distinct = 0;
     const std::vector<unsigned> ids = PositionIds(part, &distinct);
-    if (ClosedShare(part, ids) < 0.9)
+    if (ClosedShare(part, ids) < 0.9 || HasLargeOpening(part))
         return;
     Vec3 lo = part.corners[0].position, hi = lo;
     for (const Corner& c : part.corners) {

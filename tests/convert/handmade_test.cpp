@@ -162,6 +162,40 @@ TEST(Handmade, ClosedObjectsFaceOutWhateverTheFileWinding)
     }
 }
 
+// An open surface keeps the file's front, even one whose edges are nearly
+// all shared (a terrain): it has no inside. A field with one tall peak
+// lies mostly below the middle of its box, which a volume test would take
+// for a surface wound inside out.
+TEST(Handmade, ATerrainKeepsTheFrontItsFileGivesIt)
+{
+    const std::string dir = ScratchDir("terrain");
+    const int n = 60;
+    std::string obj;
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) {
+            const double d2 = (i - 30.0) * (i - 30.0) + (j - 30.0) * (j - 30.0);
+            obj += "v " + std::to_string(i) + " " + std::to_string(8 * std::exp(-d2 / 20)) + " " +
+                   std::to_string(j) + "\n";
+        }
+    // Counter-clockwise seen from +y: the file's front faces up.
+    for (int j = 0; j + 1 < n; ++j)
+        for (int i = 0; i + 1 < n; ++i) {
+            const int a = j * n + i + 1, b = a + 1, c = a + n, d = c + 1;
+            obj += "f " + std::to_string(a) + " " + std::to_string(c) + " " + std::to_string(b) + "\n";
+            obj += "f " + std::to_string(b) + " " + std::to_string(c) + " " + std::to_string(d) + "\n";
+        }
+    WriteText(dir + "/terrain.obj", obj);
+    const ConvertReport report = Convert(dir + "/terrain.obj", dir + "/out.dat");
+    ASSERT_TRUE(report.ok) << report.error;
+    Loaded loaded;
+    ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+    // The area seen from above: the whole 24 x 24 field, facing up.
+    double area = 0;
+    for (int32_t t = 0; t < loaded.model.objects[0].polygonCount; ++t)
+        area += FrontY(loaded.model, 0, t) / 2;
+    EXPECT_NEAR(24.0 * 24.0, area, 1e-2);
+}
+
 // Made normals follow the surface: one per triangle with --flat (stored as
 // flat shading), and smooth ones that still keep a box's edges sharp.
 TEST(Handmade, MadeNormalsAreFlatWhereAskedAndKeepSharpEdges)
