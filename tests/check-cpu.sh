@@ -46,11 +46,23 @@ table_start() {  # section size vma
     }'
 }
 
+# An objdump that reads the headers but cannot disassemble (another
+# architecture, an address it refuses) prints no instruction at all: that
+# is a failure to check, never a pass.
+listing=""
+while read -r name size vma; do
+  stop=$(table_start "$name" "$size" "$vma")
+  part=$("$objdump" -d -M intel --no-show-raw-insn -j "$name" --stop-address="$stop" "$pe")
+  read_status=$?
+  if [ $read_status != 0 ] || ! grep -qE $'^ +[0-9a-f]+:\t' <<<"$part"; then
+    echo "no instruction read from $name of $pe (objdump status $read_status): nothing checked"
+    exit 1
+  fi
+  listing+="$part"$'\n'
+done <<<"$sections"
+
 failures=$(
-  while read -r name size vma; do
-    stop=$(table_start "$name" "$size" "$vma")
-    "$objdump" -d -M intel --no-show-raw-insn -j "$name" --stop-address="$stop" "$pe"
-  done <<<"$sections" |
+  printf '%s' "$listing" |
   awk -v list="$allowed" '
     BEGIN {
       while ((getline line < list) > 0) { sub(/#.*/, "", line); n=split(line, name, /[ \t]+/); for (i=1; i<=n; i++) if (name[i] != "") ok[name[i]]=1 }
