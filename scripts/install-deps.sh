@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick
   locales fonts-ipafont-gothic
   libassimp-dev libmeshoptimizer-dev assimp-testmodels dpkg-dev libutfcpp-dev
+  zlib1g-dev
 )
 
 SUDO=""
