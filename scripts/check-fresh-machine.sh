@@ -126,6 +126,7 @@ if [ ! -f "$base" ]; then
     fi
   } >"$staging/etc/apt/sources.list.d/debian.sources"
   rm -f "$staging"/var/cache/apt/archives/*.deb
+  chmod 755 "$staging"
   timeout 600 tar -C "$staging" -cf "$base.partial" .
   mv "$base.partial" "$base"
   rm -rf --one-file-system "$staging"
@@ -180,6 +181,9 @@ trap 'exit 130' INT TERM HUP
 
 mkdir -p "$chroot_dir"
 timeout 600 tar -C "$chroot_dir" -xf "$base"
+# The root folder of a real machine: mktemp made it private, and apt's
+# download user, for one, must get through it.
+chmod 755 "$chroot_dir"
 
 mount_in() {  # mount_in TARGET MOUNT-ARGS...
   local target="$chroot_dir$1"; shift
@@ -198,7 +202,7 @@ cp -L /etc/resolv.conf "$chroot_dir/etc/resolv.conf"
 
 # The clone holds the committed HEAD only: what a user would get.
 timeout 300 git -C "$root" bundle create -q "$work/head.bundle" HEAD
-timeout 300 git clone -q "$work/head.bundle" "$chroot_dir/root/morvella"
+timeout 300 git clone -q --no-checkout "$work/head.bundle" "$chroot_dir/root/morvella"
 git -C "$chroot_dir/root/morvella" checkout -q -B check "$sha"
 rm -f "$work/head.bundle"
 log "cloned $(git -C "$root" log -1 --format='%h %s' "$sha")"
