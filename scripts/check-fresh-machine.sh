@@ -18,7 +18,9 @@
 # apt's sources) and is cached in /var/cache/morvella-fresh-machine between
 # runs; each run unpacks a fresh copy under /var/tmp and removes it at the end
 # (--keep leaves it there, unmounted, for a look inside). The full output of
-# each command is kept in a log folder whose path is printed.
+# each command is kept in a log folder whose path is printed. Each step has a
+# time limit; MORVELLA_FRESH_DEBOOTSTRAP_TIMEOUT, MORVELLA_FRESH_RUN_TIMEOUT
+# and MORVELLA_FRESH_TEST_TIMEOUT (seconds) change them.
 set -euo pipefail
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -47,44 +49,16 @@ suite=bookworm
 include=git,ca-certificates
 # Seconds each step may take before it counts as hung. The commands build
 # everything from nothing on a machine that may be shared, hence the margins.
-debootstrap_timeout=1800
-run_timeout=3600
-test_timeout=7200
+debootstrap_timeout=${MORVELLA_FRESH_DEBOOTSTRAP_TIMEOUT:-1800}
+run_timeout=${MORVELLA_FRESH_RUN_TIMEOUT:-3600}
+test_timeout=${MORVELLA_FRESH_TEST_TIMEOUT:-7200}
 
 log() { echo "check-fresh-machine: $*"; }
 fail() { echo "check-fresh-machine: $*" >&2; exit 1; }
 duration() { printf '%dm%02ds' $(($1 / 60)) $(($1 % 60)); }
 
-# --- the mirror, from apt's sources (one-line and deb822 formats) -----------
-# Prints "URI SUITE" for each enabled binary source of this machine.
-apt_sources() {
-  local f
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$f" ] || continue
-    # deb [options] URI SUITE COMPONENT...
-    sed -e 's/#.*//' -e 's/\[[^]]*\]//' "$f" | awk '$1 == "deb" && NF >= 3 { print $2, $3 }'
-  done
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    awk '
-      function flush() {
-        if (types ~ /(^| )deb( |$)/ && enabled !~ /^(no|false)$/)
-          for (i = 1; i <= nu; i++) for (j = 1; j <= ns; j++) print uri[i], sui[j]
-        types = ""; enabled = ""; nu = 0; ns = 0
-      }
-      /^[ \t]*#/ { next }
-      /^[ \t]*$/ { flush(); next }
-      {
-        key = tolower($1); sub(/:$/, "", key)
-        if (key == "types") { types = " " substr($0, index($0, ":") + 1) " "; gsub(/[ \t]+/, " ", types) }
-        else if (key == "enabled") { enabled = tolower($2) }
-        else if (key == "uris") nu = split(substr($0, index($0, ":") + 1), uri, " ")
-        else if (key == "suites") ns = split(substr($0, index($0, ":") + 1), sui, " ")
-      }
-      END { flush() }' "$f"
-  done
-}
-sources=$(apt_sources)
+# --- the mirror, from apt's sources ---------------------------------------
+sources=$("$root/scripts/apt-sources.sh")
 mirror=$(awk -v s="$suite" '$2 == s { print $1; exit }' <<<"$sources")
 security=$(awk -v s="$suite-security" '$2 == s { print $1; exit }' <<<"$sources")
 [ -n "$mirror" ] || fail "no Debian '$suite' source in this machine's apt sources to take the mirror from"
@@ -212,7 +186,7 @@ log "cloned $(git -C "$root" log -1 --format='%h %s' "$sha")"
 # command must find no display and use a private one). The commands run
 # niced, since the machine may be shared.
 run_readme_command() {  # run_readme_command NAME TIMEOUT COMMAND
-  local name=$1 limit=$2 command=$3 start status elapsed
+  local name=$1 limit=$2 command=$3 start status elapsed left
   log "$command ..."
   start=$(date +%s)
   set +e
@@ -222,6 +196,10 @@ run_readme_command() {  # run_readme_command NAME TIMEOUT COMMAND
   status=$?
   set -e
   elapsed=$(($(date +%s) - start))
+  # A command that leaves a server running behind it would keep a user's
+  # machine busy after it said it was done.
+  left=$(chroot_processes | while read -r p; do cat "/proc/$p/comm" 2>/dev/null; done | sort | uniq -c | xargs)
+  [ -n "$left" ] && echo "check-fresh-machine: warning: still running after $command: $left" >&2
   if [ "$status" -eq 0 ]; then
     log "$command passed in $(duration "$elapsed")"
     return 0
