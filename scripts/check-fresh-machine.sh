@@ -16,11 +16,12 @@
 #
 # The base system comes from this machine's own package mirror (read from
 # apt's sources) and is cached in /var/cache/morvella-fresh-machine between
-# runs (delete that folder for a newer one); each run unpacks a fresh copy under /var/tmp and removes it at the end
-# (--keep leaves it there, unmounted, for a look inside). The full output of
-# each command is kept in a log folder whose path is printed. Each step has a
-# time limit; MORVELLA_FRESH_DEBOOTSTRAP_TIMEOUT, MORVELLA_FRESH_RUN_TIMEOUT
-# and MORVELLA_FRESH_TEST_TIMEOUT (seconds) change them.
+# runs (delete that folder for a newer one); each run unpacks a fresh copy
+# under /var/tmp and removes it at the end (--keep leaves it there,
+# unmounted, for a look inside). The full output of each command is kept in
+# a log folder whose path is printed. Each step has a time limit;
+# MORVELLA_FRESH_DEBOOTSTRAP_TIMEOUT, MORVELLA_FRESH_RUN_TIMEOUT and
+# MORVELLA_FRESH_TEST_TIMEOUT (seconds) change them.
 set -euo pipefail
 
 if [ "$(id -u)" -ne 0 ]; then
