@@ -22,6 +22,10 @@
 # a log folder whose path is printed. Each step has a time limit;
 # MORVELLA_FRESH_DEBOOTSTRAP_TIMEOUT, MORVELLA_FRESH_RUN_TIMEOUT and
 # MORVELLA_FRESH_TEST_TIMEOUT (seconds) change them.
+
+# One block, read whole before any of it runs: bash reads a script as it
+# goes, and the checkout may change under a run this long.
+{
 set -euo pipefail
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -123,6 +127,7 @@ chroot_processes() {  # every process whose root is the fresh machine
   return 0
 }
 
+# shellcheck disable=SC2317  # called by the EXIT trap
 cleanup() {
   local status=$? pids i
   set +e
@@ -218,3 +223,5 @@ run_readme_command() {  # run_readme_command NAME TIMEOUT COMMAND
 run_readme_command run "$run_timeout" "bash scripts/run.sh"
 run_readme_command test "$test_timeout" "bash scripts/test.sh"
 log "both README commands pass on a fresh Debian 12"
+exit 0
+}
