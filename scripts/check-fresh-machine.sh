@@ -1,0 +1,227 @@
+#!/usr/bin/env bash
+# Runs the README's two commands, `bash scripts/run.sh` then
+# `bash scripts/test.sh`, on a minimal Debian 12 made for the purpose: a
+# `debootstrap --variant=minbase bookworm` chroot with git and ca-certificates
+# and nothing else, holding a clone of this checkout's committed HEAD. It
+# prints how long each command took and, when one fails, which one and the
+# end of its output.
+#
+# Run it whenever a dependency, the build or an install step changes. Our own
+# machines came with many development packages already installed, so a green
+# test run there says nothing about what a new user's machine lacks; this
+# check is the one that does. It needs root, the package mirror and tens of
+# minutes, so it is not part of the test command.
+#
+#   bash scripts/check-fresh-machine.sh [--keep]
+#
+# The base system comes from this machine's own package mirror (read from
+# apt's sources) and is cached in /var/cache/morvella-fresh-machine between
+# runs (delete that folder for a newer one); each run unpacks a fresh copy
+# under /var/tmp and removes it at the end (--keep leaves it there,
+# unmounted, for a look inside). The full output of each command is kept in
+# a log folder whose path is printed. Each step has a time limit;
+# MORVELLA_FRESH_DEBOOTSTRAP_TIMEOUT, MORVELLA_FRESH_RUN_TIMEOUT and
+# MORVELLA_FRESH_TEST_TIMEOUT (seconds) change them.
+
+# One block, read whole before any of it runs: bash reads a script as it
+# goes, and the checkout may change under a run this long.
+{
+set -euo pipefail
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "check-fresh-machine: run as root (it uses debootstrap, chroot and mount)" >&2
+  exit 1
+fi
+keep=0
+case "${1:-}" in
+  --keep) keep=1 ;;
+  "") ;;
+  *) echo "usage: check-fresh-machine.sh [--keep]" >&2; exit 2 ;;
+esac
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+sha=$(git -C "$root" rev-parse --verify HEAD)
+
+# Every mount below is made in a private mount namespace: none can leak to the
+# host, and all of them go when the last process of the check ends, whatever
+# way it ends.
+if [ -z "${MORVELLA_FRESH_NAMESPACE:-}" ]; then
+  exec env MORVELLA_FRESH_NAMESPACE=1 unshare --mount --propagation private -- bash "$0" "$@"
+fi
+
+cache=/var/cache/morvella-fresh-machine
+suite=bookworm
+include=git,ca-certificates
+# Seconds each step may take before it counts as hung. The commands build
+# everything from nothing on a machine that may be shared, hence the margins.
+debootstrap_timeout=${MORVELLA_FRESH_DEBOOTSTRAP_TIMEOUT:-1800}
+run_timeout=${MORVELLA_FRESH_RUN_TIMEOUT:-3600}
+test_timeout=${MORVELLA_FRESH_TEST_TIMEOUT:-7200}
+
+log() { echo "check-fresh-machine: $*"; }
+fail() { echo "check-fresh-machine: $*" >&2; exit 1; }
+duration() { printf '%dm%02ds' $(($1 / 60)) $(($1 % 60)); }
+
+# --- the mirror, from apt's sources ---------------------------------------
+sources=$("$root/scripts/apt-sources.sh")
+mirror=$(awk -v s="$suite" '$2 == s { print $1; exit }' <<<"$sources")
+security=$(awk -v s="$suite-security" '$2 == s { print $1; exit }' <<<"$sources")
+[ -n "$mirror" ] || fail "no Debian '$suite' source in this machine's apt sources to take the mirror from"
+log "mirror $mirror${security:+, security updates from $security}"
+
+# --- debootstrap on the host -----------------------------------------------
+if ! command -v debootstrap >/dev/null 2>&1; then
+  log "installing debootstrap"
+  timeout 300 apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive timeout 600 apt-get install -y -qq --no-install-recommends debootstrap >/dev/null
+fi
+
+# --- the base system, cached --------------------------------------------------
+# The cache is named for what went into it, so a changed mirror or package
+# list makes a new one.
+mkdir -p "$cache"
+key=$(printf '%s\n' "$suite" minbase "$include" "$mirror" "$security" | sha256sum | cut -c1-12)
+base="$cache/$suite-minbase-$key.tar"
+exec 8>"$cache/lock"
+flock -w 3600 8 || fail "another check holds $cache/lock"
+if [ ! -f "$base" ]; then
+  log "making the base system ($suite, minbase, with $include); later runs reuse it"
+  staging=$(mktemp -d /var/tmp/morvella-debootstrap.XXXXXX)
+  if ! timeout "$debootstrap_timeout" debootstrap --variant=minbase --include="$include" \
+        "$suite" "$staging" "$mirror" >"$cache/debootstrap.log" 2>&1; then
+    tail -n 30 "$cache/debootstrap.log" >&2
+    rm -rf --one-file-system "$staging"
+    fail "debootstrap failed (log: $cache/debootstrap.log)"
+  fi
+  # The sources of a freshly installed Debian: the release and its updates
+  # from the mirror, security updates from their own archive.
+  rm -f "$staging/etc/apt/sources.list"
+  {
+    printf 'Types: deb\nURIs: %s\nSuites: %s %s-updates\nComponents: main\n' "$mirror" "$suite" "$suite"
+    printf 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg\n'
+    if [ -n "$security" ]; then
+      printf '\nTypes: deb\nURIs: %s\nSuites: %s-security\nComponents: main\n' "$security" "$suite"
+      printf 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg\n'
+    fi
+  } >"$staging/etc/apt/sources.list.d/debian.sources"
+  rm -f "$staging"/var/cache/apt/archives/*.deb
+  chmod 755 "$staging"
+  timeout 600 tar -C "$staging" -cf "$base.partial" .
+  mv "$base.partial" "$base"
+  rm -rf --one-file-system "$staging"
+fi
+flock -u 8
+exec 8>&-
+
+# --- a fresh machine from the cache -----------------------------------------
+work=$(mktemp -d /var/tmp/morvella-fresh.XXXXXX)
+logs=$(mktemp -d /var/tmp/morvella-fresh-logs.XXXXXX)
+chroot_dir="$work/root"
+mounted=()
+
+chroot_processes() {  # every process whose root is the fresh machine
+  local p
+  for p in /proc/[0-9]*; do
+    [ "$(readlink "$p/root" 2>/dev/null)" = "$chroot_dir" ] && echo "${p#/proc/}"
+  done
+  return 0
+}
+
+# shellcheck disable=SC2317  # called by the EXIT trap
+cleanup() {
+  local status=$? pids i
+  set +e
+  # Servers the commands leave behind (an Xvfb, a wineserver) would keep the
+  # mounts busy.
+  for i in 1 2 3; do
+    pids=$(chroot_processes)
+    [ -z "$pids" ] && break
+    # shellcheck disable=SC2086
+    kill -TERM $pids 2>/dev/null
+    sleep 2
+  done
+  pids=$(chroot_processes)
+  # shellcheck disable=SC2086
+  [ -n "$pids" ] && kill -KILL $pids 2>/dev/null && sleep 1
+  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+    umount "${mounted[i]}" 2>/dev/null || umount -l "${mounted[i]}"
+  done
+  if findmnt -rn -o TARGET | grep -q "^$chroot_dir/"; then
+    echo "check-fresh-machine: something is still mounted under $chroot_dir; left in place" >&2
+  elif [ "$keep" -eq 1 ]; then
+    echo "check-fresh-machine: the machine is kept in $chroot_dir"
+  else
+    rm -rf --one-file-system "$work"
+  fi
+  echo "check-fresh-machine: logs in $logs"
+  exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
+
+mkdir -p "$chroot_dir"
+timeout 600 tar -C "$chroot_dir" -xf "$base"
+# The root folder of a real machine: mktemp made it private, and apt's
+# download user, for one, must get through it.
+chmod 755 "$chroot_dir"
+
+mount_in() {  # mount_in TARGET MOUNT-ARGS...
+  local target="$chroot_dir$1"; shift
+  mkdir -p "$target"
+  mount "$@" "$target"
+  mounted+=("$target")
+}
+mount_in /proc -t proc proc
+mount_in /sys -t sysfs sysfs
+mount_in /dev --bind /dev
+mount_in /dev/pts --bind /dev/pts
+mount_in /dev/shm -t tmpfs -o mode=1777,nosuid,nodev shm
+# Name resolution as the host has it, as the machine's own network set-up
+# would give it.
+cp -L /etc/resolv.conf "$chroot_dir/etc/resolv.conf"
+
+# The clone holds the committed HEAD only: what a user would get.
+timeout 300 git -C "$root" bundle create -q "$work/head.bundle" HEAD
+timeout 300 git clone -q --no-checkout "$work/head.bundle" "$chroot_dir/root/morvella"
+git -C "$chroot_dir/root/morvella" checkout -q -B check "$sha"
+rm -f "$work/head.bundle"
+log "cloned $(git -C "$root" log -1 --format='%h %s' "$sha")"
+
+# --- the README's two commands ----------------------------------------------
+# A root login shell's environment, nothing of this one (no DISPLAY: the run
+# command must find no display and use a private one). The commands run
+# niced, since the machine may be shared.
+run_readme_command() {  # run_readme_command NAME TIMEOUT COMMAND
+  local name=$1 limit=$2 command=$3 start status elapsed left
+  log "$command ..."
+  start=$(date +%s)
+  set +e
+  timeout -k 30 "$limit" nice -n 10 chroot "$chroot_dir" env -i HOME=/root USER=root LOGNAME=root \
+    SHELL=/bin/bash TERM=dumb PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+    bash -c "cd /root/morvella && $command" </dev/null >"$logs/$name.log" 2>&1
+  status=$?
+  set -e
+  elapsed=$(($(date +%s) - start))
+  # A command that leaves a server running behind it would keep a user's
+  # machine busy after it said it was done.
+  left=$(chroot_processes | while read -r p; do cat "/proc/$p/comm" 2>/dev/null; done | sort | uniq -c | xargs)
+  [ -n "$left" ] && echo "check-fresh-machine: warning: still running after $command: $left" >&2
+  if [ "$status" -eq 0 ]; then
+    log "$command passed in $(duration "$elapsed")"
+    return 0
+  fi
+  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+    echo "check-fresh-machine: $command did not end within $(duration "$limit"); killed" >&2
+  else
+    echo "check-fresh-machine: $command FAILED (exit $status) after $(duration "$elapsed")" >&2
+  fi
+  echo "--- the last 60 lines of its output ($logs/$name.log):" >&2
+  tail -n 60 "$logs/$name.log" >&2
+  return 1
+}
+
+run_readme_command run "$run_timeout" "bash scripts/run.sh"
+run_readme_command test "$test_timeout" "bash scripts/test.sh"
+log "both README commands pass on a fresh Debian 12"
+exit 0
+}
