@@ -38,6 +38,14 @@ session_env() {
   # would wait forever.
   echo "export WINEDLLOVERRIDES='mscoree,mshtml=;winedbg.exe=d'"
   echo "export XAUTHORITY=/dev/null"
+  # Wine names Unix files in the locale's character set: without a UTF-8
+  # locale (a bare machine or CI sets none) a Japanese file name cannot be
+  # reached at all. A caller's own UTF-8 locale (ja_JP for code page 932)
+  # is kept.
+  case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
+    *UTF-8*|*utf-8*|*UTF8*|*utf8*) ;;
+    *) echo "export LANG=C.UTF-8 LC_ALL=C.UTF-8" ;;
+  esac
   if [ -s "$dir/monitors" ]; then
     # Wine's RandR 1.4 path would keep DirectDraw's primary surface to the
     # primary monitor: the stand-in library offers RandR 1.0 alone, so that
