@@ -32,6 +32,27 @@ static void ResetCursorAnchor()
     GetCursorPos(&CursorAnchor);
 }
 
+// The desktop changed (a monitor came or went, or a resolution changed): the
+// full-screen window is stretched or shrunk to the new desktop, so that no
+// monitor is left uncovered. Moving it neither activates it nor changes its
+// place on top. The cursor may have been moved by the system (off a monitor
+// that went away): measured from the old anchor, that would look like the
+// user's move and close the saver.
+static void CoverNewDesktop(HWND window, LPARAM primarySize)
+{
+    int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (width <= 0 || height <= 0) {
+        // Windows 95 and NT 4 know no virtual screen: their one monitor is
+        // the desktop, of the size the message gives.
+        left = top = 0;
+        width = LOWORD(primarySize);
+        height = HIWORD(primarySize);
+    }
+    SetWindowPos(window, NULL, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ResetCursorAnchor();
+}
+
 static void DetachIme(HWND window)
 {
     ImeModule = GetModuleHandleA("IMM32.DLL");
@@ -126,6 +147,10 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         break;
     case WM_SETTEXT:
         return 0;
+    case WM_DISPLAYCHANGE:
+        if (!PreviewMode)
+            CoverNewDesktop(window, lParam);
+        break;
     case WM_PAINT:
         if (CloseAllowed)
             return DefWindowProcA(window, message, wParam, lParam);

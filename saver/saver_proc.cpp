@@ -117,8 +117,10 @@ extern "C" LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wP
         // The frames go to the monitors of the moment.
         [[fallthrough]];
     case WM_DISPLAYCHANGE:
-        // A monitor came or went: the next frame goes to the new set.
-        ReadMonitorList();
+        // A monitor came or went: the next frame goes to the new set. The
+        // preview keeps to its own small window on whatever monitor it is.
+        if (!PreviewMode)
+            ReadMonitorList();
         break;
     case WM_DESTROY:
         if (AnimationTimer)
