@@ -62,6 +62,39 @@ log() { echo "check-fresh-machine: $*"; }
 fail() { echo "check-fresh-machine: $*" >&2; exit 1; }
 duration() { printf '%dm%02ds' $(($1 / 60)) $(($1 % 60)); }
 
+# Folders this run made and removes at its end, whatever way it ends; the
+# process of the step running now.
+staging="" work="" logs="" chroot_dir="" step=""
+mounted=()
+# The terminal, for the messages of a cleanup that may start inside a step
+# whose output goes to a log.
+exec 3>&1 4>&2
+
+# limited SECONDS COMMAND...: COMMAND with a time limit, stoppable by Ctrl+C.
+# timeout puts COMMAND in a process group of its own, which the terminal's
+# Ctrl+C does not reach, and bash runs no trap until the command it waits for
+# has ended: a step run in the foreground would go on for as long as it takes,
+# Ctrl+C or not. A background step the shell waits for can be stopped.
+limited() {
+  local limit=$1 status=0; shift
+  timeout -k 30 "$limit" "$@" &
+  step=$!
+  wait "$step" || status=$?
+  step=""
+  return "$status"
+}
+
+# Removes a folder this run made, unless something is still mounted in it:
+# the host's /dev, say, is bound into the machine, and removing through it
+# would remove the host's own files.
+remove_tree() {
+  if findmnt -rn -o TARGET | grep -qF "$1/"; then
+    echo "check-fresh-machine: something is still mounted under $1; left in place" >&2
+    return 1
+  fi
+  rm -rf --one-file-system "$1"
+}
+
 # --- the mirror, from apt's sources ---------------------------------------
 sources=$("$root/scripts/apt-sources.sh")
 mirror=$(awk -v s="$suite" '$2 == s { print $1; exit }' <<<"$sources")
@@ -69,58 +102,9 @@ security=$(awk -v s="$suite-security" '$2 == s { print $1; exit }' <<<"$sources"
 [ -n "$mirror" ] || fail "no Debian '$suite' source in this machine's apt sources to take the mirror from"
 log "mirror $mirror${security:+, security updates from $security}"
 
-# --- debootstrap on the host -----------------------------------------------
-if ! command -v debootstrap >/dev/null 2>&1; then
-  log "installing debootstrap"
-  timeout 300 apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive timeout 600 apt-get install -y -qq --no-install-recommends debootstrap >/dev/null
-fi
-
-# --- the base system, cached --------------------------------------------------
-# The cache is named for what went into it, so a changed mirror or package
-# list makes a new one.
-mkdir -p "$cache"
-key=$(printf '%s\n' "$suite" minbase "$include" "$mirror" "$security" | sha256sum | cut -c1-12)
-base="$cache/$suite-minbase-$key.tar"
-exec 8>"$cache/lock"
-flock -w 3600 8 || fail "another check holds $cache/lock"
-if [ ! -f "$base" ]; then
-  log "making the base system ($suite, minbase, with $include); later runs reuse it"
-  staging=$(mktemp -d /var/tmp/morvella-debootstrap.XXXXXX)
-  if ! timeout "$debootstrap_timeout" debootstrap --variant=minbase --include="$include" \
-        "$suite" "$staging" "$mirror" >"$cache/debootstrap.log" 2>&1; then
-    tail -n 30 "$cache/debootstrap.log" >&2
-    rm -rf --one-file-system "$staging"
-    fail "debootstrap failed (log: $cache/debootstrap.log)"
-  fi
-  # The sources of a freshly installed Debian: the release and its updates
-  # from the mirror, security updates from their own archive.
-  rm -f "$staging/etc/apt/sources.list"
-  {
-    printf 'Types: deb\nURIs: %s\nSuites: %s %s-updates\nComponents: main\n' "$mirror" "$suite" "$suite"
-    printf 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg\n'
-    if [ -n "$security" ]; then
-      printf '\nTypes: deb\nURIs: %s\nSuites: %s-security\nComponents: main\n' "$security" "$suite"
-      printf 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg\n'
-    fi
-  } >"$staging/etc/apt/sources.list.d/debian.sources"
-  rm -f "$staging"/var/cache/apt/archives/*.deb
-  chmod 755 "$staging"
-  timeout 600 tar -C "$staging" -cf "$base.partial" .
-  mv "$base.partial" "$base"
-  rm -rf --one-file-system "$staging"
-fi
-flock -u 8
-exec 8>&-
-
-# --- a fresh machine from the cache -----------------------------------------
-work=$(mktemp -d /var/tmp/morvella-fresh.XXXXXX)
-logs=$(mktemp -d /var/tmp/morvella-fresh-logs.XXXXXX)
-chroot_dir="$work/root"
-mounted=()
-
 chroot_processes() {  # every process whose root is the fresh machine
   local p
+  [ -n "$chroot_dir" ] || return 0
   for p in /proc/[0-9]*; do
     [ "$(readlink "$p/root" 2>/dev/null)" = "$chroot_dir" ] && echo "${p#/proc/}"
   done
@@ -131,6 +115,11 @@ chroot_processes() {  # every process whose root is the fresh machine
 cleanup() {
   local status=$? pids i
   set +e
+  exec 1>&3 2>&4
+  if [ -n "$step" ]; then
+    kill -TERM "$step" 2>/dev/null
+    wait "$step" 2>/dev/null
+  fi
   # Servers the commands leave behind (an Xvfb, a wineserver) would keep the
   # mounts busy.
   for i in 1 2 3; do
@@ -146,21 +135,70 @@ cleanup() {
   for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
     umount "${mounted[i]}" 2>/dev/null || umount -l "${mounted[i]}"
   done
-  if findmnt -rn -o TARGET | grep -q "^$chroot_dir/"; then
-    echo "check-fresh-machine: something is still mounted under $chroot_dir; left in place" >&2
-  elif [ "$keep" -eq 1 ]; then
-    echo "check-fresh-machine: the machine is kept in $chroot_dir"
-  else
-    rm -rf --one-file-system "$work"
+  [ -n "$staging" ] && remove_tree "$staging"
+  if [ -n "$work" ]; then
+    if [ "$keep" -eq 1 ]; then
+      echo "check-fresh-machine: the machine is kept in $chroot_dir"
+    else
+      remove_tree "$work"
+    fi
   fi
-  echo "check-fresh-machine: logs in $logs"
+  [ -n "$logs" ] && echo "check-fresh-machine: logs in $logs"
   exit "$status"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 
+# --- debootstrap on the host -----------------------------------------------
+if ! command -v debootstrap >/dev/null 2>&1; then
+  log "installing debootstrap"
+  limited 300 apt-get update -qq
+  limited 600 env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap >/dev/null
+fi
+
+# --- the base system, cached --------------------------------------------------
+# The cache is named for what went into it, so a changed mirror or package
+# list makes a new one.
+mkdir -p "$cache"
+key=$(printf '%s\n' "$suite" minbase "$include" "$mirror" "$security" | sha256sum | cut -c1-12)
+base="$cache/$suite-minbase-$key.tar"
+exec 8>"$cache/lock"
+flock -w 3600 8 || fail "another check holds $cache/lock"
+if [ ! -f "$base" ]; then
+  log "making the base system ($suite, minbase, with $include); later runs reuse it"
+  staging=$(mktemp -d /var/tmp/morvella-debootstrap.XXXXXX)
+  if ! limited "$debootstrap_timeout" debootstrap --variant=minbase --include="$include" \
+        "$suite" "$staging" "$mirror" >"$cache/debootstrap.log" 2>&1; then
+    tail -n 30 "$cache/debootstrap.log" >&2
+    fail "debootstrap failed (log: $cache/debootstrap.log)"
+  fi
+  # The sources of a freshly installed Debian: the release and its updates
+  # from the mirror, security updates from their own archive.
+  rm -f "$staging/etc/apt/sources.list"
+  {
+    printf 'Types: deb\nURIs: %s\nSuites: %s %s-updates\nComponents: main\n' "$mirror" "$suite" "$suite"
+    printf 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg\n'
+    if [ -n "$security" ]; then
+      printf '\nTypes: deb\nURIs: %s\nSuites: %s-security\nComponents: main\n' "$security" "$suite"
+      printf 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg\n'
+    fi
+  } >"$staging/etc/apt/sources.list.d/debian.sources"
+  rm -f "$staging"/var/cache/apt/archives/*.deb
+  chmod 755 "$staging"
+  limited 600 tar -C "$staging" --one-file-system -cf "$base.partial" .
+  mv "$base.partial" "$base"
+  remove_tree "$staging"
+  staging=""
+fi
+flock -u 8
+exec 8>&-
+
+# --- a fresh machine from the cache -----------------------------------------
+work=$(mktemp -d /var/tmp/morvella-fresh.XXXXXX)
+logs=$(mktemp -d /var/tmp/morvella-fresh-logs.XXXXXX)
+chroot_dir="$work/root"
 mkdir -p "$chroot_dir"
-timeout 600 tar -C "$chroot_dir" -xf "$base"
+limited 600 tar -C "$chroot_dir" -xf "$base"
 # The root folder of a real machine: mktemp made it private, and apt's
 # download user, for one, must get through it.
 chmod 755 "$chroot_dir"
@@ -181,8 +219,8 @@ mount_in /dev/shm -t tmpfs -o mode=1777,nosuid,nodev shm
 cp -L /etc/resolv.conf "$chroot_dir/etc/resolv.conf"
 
 # The clone holds the committed HEAD only: what a user would get.
-timeout 300 git -C "$root" bundle create -q "$work/head.bundle" HEAD
-timeout 300 git clone -q --no-checkout "$work/head.bundle" "$chroot_dir/root/morvella"
+limited 300 git -C "$root" bundle create -q "$work/head.bundle" HEAD
+limited 300 git clone -q --no-checkout "$work/head.bundle" "$chroot_dir/root/morvella"
 git -C "$chroot_dir/root/morvella" checkout -q -B check "$sha"
 rm -f "$work/head.bundle"
 log "cloned $(git -C "$root" log -1 --format='%h %s' "$sha")"
@@ -195,12 +233,10 @@ run_readme_command() {  # run_readme_command NAME TIMEOUT COMMAND
   local name=$1 limit=$2 command=$3 start status elapsed left
   log "$command ..."
   start=$(date +%s)
-  set +e
-  timeout -k 30 "$limit" nice -n 10 chroot "$chroot_dir" env -i HOME=/root USER=root LOGNAME=root \
+  status=0
+  limited "$limit" nice -n 10 chroot "$chroot_dir" env -i HOME=/root USER=root LOGNAME=root \
     SHELL=/bin/bash TERM=dumb PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    bash -c "cd /root/morvella && $command" </dev/null >"$logs/$name.log" 2>&1
-  status=$?
-  set -e
+    bash -c "cd /root/morvella && $command" </dev/null >"$logs/$name.log" 2>&1 || status=$?
   elapsed=$(($(date +%s) - start))
   # A command that leaves a server running behind it would keep a user's
   # machine busy after it said it was done.
