@@ -97,8 +97,24 @@ remove_tree() {
 
 # --- the mirror, from apt's sources ---------------------------------------
 sources=$("$root/scripts/apt-sources.sh")
-mirror=$(awk -v s="$suite" '$2 == s { print $1; exit }' <<<"$sources")
-security=$(awk -v s="$suite-security" '$2 == s { print $1; exit }' <<<"$sources")
+# A machine may also take packages for the same release from others' archives
+# (a container engine's, say, named before Debian's in sources.list.d); the
+# base system must come from Debian's own. apt knows which archive is which
+# from its last update; without that, the first source of the suite is taken.
+# shellcheck disable=SC2016  # apt's own $(FIELD) placeholders
+debian_archives=$(apt-get indextargets --format '$(ORIGIN) $(SITE) $(RELEASE)' 2>/dev/null |
+  awk '$1 == "Debian" { sub(/\/$/, "", $2); print $2, $3 }' | sort -u || true)
+source_of() {  # source_of SUITE
+  awk -v s="$1" -v known="$debian_archives" '
+    BEGIN { n = split(known, k, "\n"); for (i = 1; i <= n; i++) debian[k[i]] = 1 }
+    $2 != s { next }
+    { u = $1; sub(/\/$/, "", u) }
+    first == "" { first = $1 }
+    (u " " s) in debian { print $1; found = 1; exit }
+    END { if (!found && first != "") print first }' <<<"$sources"
+}
+mirror=$(source_of "$suite")
+security=$(source_of "$suite-security")
 [ -n "$mirror" ] || fail "no Debian '$suite' source in this machine's apt sources to take the mirror from"
 log "mirror $mirror${security:+, security updates from $security}"
 
@@ -148,6 +164,15 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
+
+# apt's proxy, for debootstrap's downloads and the machine's apt: a user
+# behind one has it in apt's configuration, where neither would look.
+http_proxy=${http_proxy:-} https_proxy=${https_proxy:-}
+eval "$(apt-config shell apt_http_proxy Acquire::http::Proxy apt_https_proxy Acquire::https::Proxy)"
+case "${apt_http_proxy:-}" in http://* | https://*) http_proxy=$apt_http_proxy ;; esac
+case "${apt_https_proxy:-}" in http://* | https://*) https_proxy=$apt_https_proxy ;; esac
+export http_proxy https_proxy
+[ -z "$http_proxy$https_proxy" ] || log "through the proxy ${http_proxy:-$https_proxy}"
 
 # --- debootstrap on the host -----------------------------------------------
 if ! command -v debootstrap >/dev/null 2>&1; then
@@ -217,6 +242,12 @@ mount_in /dev/shm -t tmpfs -o mode=1777,nosuid,nodev shm
 # Name resolution as the host has it, as the machine's own network set-up
 # would give it.
 cp -L /etc/resolv.conf "$chroot_dir/etc/resolv.conf"
+if [ -n "$http_proxy$https_proxy" ]; then
+  {
+    [ -z "$http_proxy" ] || printf 'Acquire::http::Proxy "%s";\n' "$http_proxy"
+    [ -z "$https_proxy" ] || printf 'Acquire::https::Proxy "%s";\n' "$https_proxy"
+  } >"$chroot_dir/etc/apt/apt.conf.d/01proxy"
+fi
 
 # The clone holds the committed HEAD only: what a user would get.
 limited 300 git -C "$root" bundle create -q "$work/head.bundle" HEAD
