@@ -19,7 +19,8 @@
 # runs (delete that folder for a newer one); each run unpacks a fresh copy
 # under /var/tmp and removes it at the end (--keep leaves it there,
 # unmounted, for a look inside). The full output of each command is kept in
-# a log folder whose path is printed. Each step has a time limit;
+# a log folder whose path is printed; Ctrl+C stops the check and removes the
+# rest of what it made. Each step has a time limit;
 # MORVELLA_FRESH_DEBOOTSTRAP_TIMEOUT, MORVELLA_FRESH_RUN_TIMEOUT and
 # MORVELLA_FRESH_TEST_TIMEOUT (seconds) change them.
 
@@ -64,7 +65,7 @@ duration() { printf '%dm%02ds' $(($1 / 60)) $(($1 % 60)); }
 
 # Folders this run made and removes at its end, whatever way it ends; the
 # process of the step running now.
-staging="" work="" logs="" chroot_dir="" step=""
+staging="" work="" logs="" chroot_dir="" step="" base=""
 mounted=()
 # The terminal, for the messages of a cleanup that may start inside a step
 # whose output goes to a log.
@@ -151,7 +152,8 @@ cleanup() {
   for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
     umount "${mounted[i]}" 2>/dev/null || umount -l "${mounted[i]}"
   done
-  [ -n "$staging" ] && remove_tree "$staging"
+  # An interrupted base-system build leaves no half-written archive behind.
+  [ -n "$staging" ] && remove_tree "$staging" && rm -f "$base.partial"
   if [ -n "$work" ]; then
     if [ "$keep" -eq 1 ]; then
       echo "check-fresh-machine: the machine is kept in $chroot_dir"
@@ -277,7 +279,9 @@ run_readme_command() {  # run_readme_command NAME TIMEOUT COMMAND
     log "$command passed in $(duration "$elapsed")"
     return 0
   fi
-  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+  # 137 is also a command the kernel killed for want of memory, well within
+  # its time.
+  if [ "$status" -eq 124 ] || { [ "$status" -eq 137 ] && [ "$elapsed" -ge "$limit" ]; }; then
     echo "check-fresh-machine: $command did not end within $(duration "$limit"); killed" >&2
   else
     echo "check-fresh-machine: $command FAILED (exit $status) after $(duration "$elapsed")" >&2
