@@ -114,8 +114,18 @@ source_of() {  # source_of SUITE
     (u " " s) in debian { print $1; found = 1; exit }
     END { if (!found && first != "") print first }' <<<"$sources"
 }
+# Debian's cloud images name a file listing mirrors (mirror+file:///...)
+# where debootstrap takes one URI: the first of the list.
+one_mirror() {  # one_mirror URI
+  case "$1" in
+    mirror+file:*) sed -n -e 's/#.*//' -e 's/[[:space:]].*//' -e '/:\/\//{p;q}' "/${1#mirror+file:}" ;;
+    *) printf '%s\n' "$1" ;;
+  esac
+}
 mirror=$(source_of "$suite")
 security=$(source_of "$suite-security")
+[ -z "$mirror" ] || mirror=$(one_mirror "$mirror")
+[ -z "$security" ] || security=$(one_mirror "$security")
 [ -n "$mirror" ] || fail "no Debian '$suite' source in this machine's apt sources to take the mirror from"
 log "mirror $mirror${security:+, security updates from $security}"
 
