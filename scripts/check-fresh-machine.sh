@@ -19,7 +19,8 @@
 # runs (delete that folder for a newer one); each run unpacks a fresh copy
 # under /var/tmp and removes it at the end (--keep leaves it there,
 # unmounted, for a look inside). The full output of each command is kept in
-# a log folder whose path is printed. Each step has a time limit;
+# a log folder whose path is printed; Ctrl+C stops the check and removes the
+# rest of what it made. Each step has a time limit;
 # MORVELLA_FRESH_DEBOOTSTRAP_TIMEOUT, MORVELLA_FRESH_RUN_TIMEOUT and
 # MORVELLA_FRESH_TEST_TIMEOUT (seconds) change them.
 
@@ -62,65 +63,75 @@ log() { echo "check-fresh-machine: $*"; }
 fail() { echo "check-fresh-machine: $*" >&2; exit 1; }
 duration() { printf '%dm%02ds' $(($1 / 60)) $(($1 % 60)); }
 
+# Folders this run made and removes at its end, whatever way it ends; the
+# process of the step running now.
+staging="" work="" logs="" chroot_dir="" step="" base=""
+mounted=()
+# The terminal, for the messages of a cleanup that may start inside a step
+# whose output goes to a log.
+exec 3>&1 4>&2
+
+# limited SECONDS COMMAND...: COMMAND with a time limit, stoppable by Ctrl+C.
+# timeout puts COMMAND in a process group of its own, which the terminal's
+# Ctrl+C does not reach, and bash runs no trap until the command it waits for
+# has ended: a step run in the foreground would go on for as long as it takes,
+# Ctrl+C or not. A background step the shell waits for can be stopped.
+limited() {
+  local limit=$1 status=0; shift
+  timeout -k 30 "$limit" "$@" &
+  step=$!
+  wait "$step" || status=$?
+  step=""
+  return "$status"
+}
+
+# Removes a folder this run made, unless something is still mounted in it:
+# the host's /dev, say, is bound into the machine, and removing through it
+# would remove the host's own files.
+remove_tree() {
+  if findmnt -rn -o TARGET | grep -qF "$1/"; then
+    echo "check-fresh-machine: something is still mounted under $1; left in place" >&2
+    return 1
+  fi
+  rm -rf --one-file-system "$1"
+}
+
 # --- the mirror, from apt's sources ---------------------------------------
 sources=$("$root/scripts/apt-sources.sh")
-mirror=$(awk -v s="$suite" '$2 == s { print $1; exit }' <<<"$sources")
-security=$(awk -v s="$suite-security" '$2 == s { print $1; exit }' <<<"$sources")
+# A machine may also take packages for the same release from others' archives
+# (a container engine's, say, named before Debian's in sources.list.d); the
+# base system must come from Debian's own. apt knows which archive is which
+# from its last update; without that, the first source of the suite is taken.
+# shellcheck disable=SC2016  # apt's own $(FIELD) placeholders
+debian_archives=$(apt-get indextargets --format '$(ORIGIN) $(SITE) $(RELEASE)' 2>/dev/null |
+  awk '$1 == "Debian" { sub(/\/$/, "", $2); print $2, $3 }' | sort -u || true)
+source_of() {  # source_of SUITE
+  awk -v s="$1" -v known="$debian_archives" '
+    BEGIN { n = split(known, k, "\n"); for (i = 1; i <= n; i++) debian[k[i]] = 1 }
+    $2 != s { next }
+    { u = $1; sub(/\/$/, "", u) }
+    first == "" { first = $1 }
+    (u " " s) in debian { print $1; found = 1; exit }
+    END { if (!found && first != "") print first }' <<<"$sources"
+}
+# Debian's cloud images name a file listing mirrors (mirror+file:///...)
+# where debootstrap takes one URI: the first of the list.
+one_mirror() {  # one_mirror URI
+  case "$1" in
+    mirror+file:*) sed -n -e 's/#.*//' -e 's/[[:space:]].*//' -e '/:\/\//{p;q}' "/${1#mirror+file:}" ;;
+    *) printf '%s\n' "$1" ;;
+  esac
+}
+mirror=$(source_of "$suite")
+security=$(source_of "$suite-security")
+[ -z "$mirror" ] || mirror=$(one_mirror "$mirror")
+[ -z "$security" ] || security=$(one_mirror "$security")
 [ -n "$mirror" ] || fail "no Debian '$suite' source in this machine's apt sources to take the mirror from"
 log "mirror $mirror${security:+, security updates from $security}"
 
-# --- debootstrap on the host -----------------------------------------------
-if ! command -v debootstrap >/dev/null 2>&1; then
-  log "installing debootstrap"
-  timeout 300 apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive timeout 600 apt-get install -y -qq --no-install-recommends debootstrap >/dev/null
-fi
-
-# --- the base system, cached --------------------------------------------------
-# The cache is named for what went into it, so a changed mirror or package
-# list makes a new one.
-mkdir -p "$cache"
-key=$(printf '%s\n' "$suite" minbase "$include" "$mirror" "$security" | sha256sum | cut -c1-12)
-base="$cache/$suite-minbase-$key.tar"
-exec 8>"$cache/lock"
-flock -w 3600 8 || fail "another check holds $cache/lock"
-if [ ! -f "$base" ]; then
-  log "making the base system ($suite, minbase, with $include); later runs reuse it"
-  staging=$(mktemp -d /var/tmp/morvella-debootstrap.XXXXXX)
-  if ! timeout "$debootstrap_timeout" debootstrap --variant=minbase --include="$include" \
-        "$suite" "$staging" "$mirror" >"$cache/debootstrap.log" 2>&1; then
-    tail -n 30 "$cache/debootstrap.log" >&2
-    rm -rf --one-file-system "$staging"
-    fail "debootstrap failed (log: $cache/debootstrap.log)"
-  fi
-  # The sources of a freshly installed Debian: the release and its updates
-  # from the mirror, security updates from their own archive.
-  rm -f "$staging/etc/apt/sources.list"
-  {
-    printf 'Types: deb\nURIs: %s\nSuites: %s %s-updates\nComponents: main\n' "$mirror" "$suite" "$suite"
-    printf 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg\n'
-    if [ -n "$security" ]; then
-      printf '\nTypes: deb\nURIs: %s\nSuites: %s-security\nComponents: main\n' "$security" "$suite"
-      printf 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg\n'
-    fi
-  } >"$staging/etc/apt/sources.list.d/debian.sources"
-  rm -f "$staging"/var/cache/apt/archives/*.deb
-  chmod 755 "$staging"
-  timeout 600 tar -C "$staging" -cf "$base.partial" .
-  mv "$base.partial" "$base"
-  rm -rf --one-file-system "$staging"
-fi
-flock -u 8
-exec 8>&-
-
-# --- a fresh machine from the cache -----------------------------------------
-work=$(mktemp -d /var/tmp/morvella-fresh.XXXXXX)
-logs=$(mktemp -d /var/tmp/morvella-fresh-logs.XXXXXX)
-chroot_dir="$work/root"
-mounted=()
-
 chroot_processes() {  # every process whose root is the fresh machine
   local p
+  [ -n "$chroot_dir" ] || return 0
   for p in /proc/[0-9]*; do
     [ "$(readlink "$p/root" 2>/dev/null)" = "$chroot_dir" ] && echo "${p#/proc/}"
   done
@@ -131,6 +142,11 @@ chroot_processes() {  # every process whose root is the fresh machine
 cleanup() {
   local status=$? pids i
   set +e
+  exec 1>&3 2>&4
+  if [ -n "$step" ]; then
+    kill -TERM "$step" 2>/dev/null
+    wait "$step" 2>/dev/null
+  fi
   # Servers the commands leave behind (an Xvfb, a wineserver) would keep the
   # mounts busy.
   for i in 1 2 3; do
@@ -146,21 +162,80 @@ cleanup() {
   for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
     umount "${mounted[i]}" 2>/dev/null || umount -l "${mounted[i]}"
   done
-  if findmnt -rn -o TARGET | grep -q "^$chroot_dir/"; then
-    echo "check-fresh-machine: something is still mounted under $chroot_dir; left in place" >&2
-  elif [ "$keep" -eq 1 ]; then
-    echo "check-fresh-machine: the machine is kept in $chroot_dir"
-  else
-    rm -rf --one-file-system "$work"
+  # An interrupted base-system build leaves no half-written archive behind.
+  [ -n "$staging" ] && remove_tree "$staging" && rm -f "$base.partial"
+  if [ -n "$work" ]; then
+    if [ "$keep" -eq 1 ]; then
+      echo "check-fresh-machine: the machine is kept in $chroot_dir"
+    else
+      remove_tree "$work"
+    fi
   fi
-  echo "check-fresh-machine: logs in $logs"
+  [ -n "$logs" ] && echo "check-fresh-machine: logs in $logs"
   exit "$status"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 
+# apt's proxy, for debootstrap's downloads and the machine's apt: a user
+# behind one has it in apt's configuration, where neither would look.
+http_proxy=${http_proxy:-} https_proxy=${https_proxy:-}
+eval "$(apt-config shell apt_http_proxy Acquire::http::Proxy apt_https_proxy Acquire::https::Proxy)"
+case "${apt_http_proxy:-}" in http://* | https://*) http_proxy=$apt_http_proxy ;; esac
+case "${apt_https_proxy:-}" in http://* | https://*) https_proxy=$apt_https_proxy ;; esac
+export http_proxy https_proxy
+[ -z "$http_proxy$https_proxy" ] || log "through the proxy ${http_proxy:-$https_proxy}"
+
+# --- debootstrap on the host -----------------------------------------------
+if ! command -v debootstrap >/dev/null 2>&1; then
+  log "installing debootstrap"
+  limited 300 apt-get update -qq
+  limited 600 env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap >/dev/null
+fi
+
+# --- the base system, cached --------------------------------------------------
+# The cache is named for what went into it, so a changed mirror or package
+# list makes a new one.
+mkdir -p "$cache"
+key=$(printf '%s\n' "$suite" minbase "$include" "$mirror" "$security" | sha256sum | cut -c1-12)
+base="$cache/$suite-minbase-$key.tar"
+exec 8>"$cache/lock"
+flock -w 3600 8 || fail "another check holds $cache/lock"
+if [ ! -f "$base" ]; then
+  log "making the base system ($suite, minbase, with $include); later runs reuse it"
+  staging=$(mktemp -d /var/tmp/morvella-debootstrap.XXXXXX)
+  if ! limited "$debootstrap_timeout" debootstrap --variant=minbase --include="$include" \
+        "$suite" "$staging" "$mirror" >"$cache/debootstrap.log" 2>&1; then
+    tail -n 30 "$cache/debootstrap.log" >&2
+    fail "debootstrap failed (log: $cache/debootstrap.log)"
+  fi
+  # The sources of a freshly installed Debian: the release and its updates
+  # from the mirror, security updates from their own archive.
+  rm -f "$staging/etc/apt/sources.list"
+  {
+    printf 'Types: deb\nURIs: %s\nSuites: %s %s-updates\nComponents: main\n' "$mirror" "$suite" "$suite"
+    printf 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg\n'
+    if [ -n "$security" ]; then
+      printf '\nTypes: deb\nURIs: %s\nSuites: %s-security\nComponents: main\n' "$security" "$suite"
+      printf 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg\n'
+    fi
+  } >"$staging/etc/apt/sources.list.d/debian.sources"
+  rm -f "$staging"/var/cache/apt/archives/*.deb
+  chmod 755 "$staging"
+  limited 600 tar -C "$staging" --one-file-system -cf "$base.partial" .
+  mv "$base.partial" "$base"
+  remove_tree "$staging"
+  staging=""
+fi
+flock -u 8
+exec 8>&-
+
+# --- a fresh machine from the cache -----------------------------------------
+work=$(mktemp -d /var/tmp/morvella-fresh.XXXXXX)
+logs=$(mktemp -d /var/tmp/morvella-fresh-logs.XXXXXX)
+chroot_dir="$work/root"
 mkdir -p "$chroot_dir"
-timeout 600 tar -C "$chroot_dir" -xf "$base"
+limited 600 tar -C "$chroot_dir" -xf "$base"
 # The root folder of a real machine: mktemp made it private, and apt's
 # download user, for one, must get through it.
 chmod 755 "$chroot_dir"
@@ -179,10 +254,16 @@ mount_in /dev/shm -t tmpfs -o mode=1777,nosuid,nodev shm
 # Name resolution as the host has it, as the machine's own network set-up
 # would give it.
 cp -L /etc/resolv.conf "$chroot_dir/etc/resolv.conf"
+if [ -n "$http_proxy$https_proxy" ]; then
+  {
+    [ -z "$http_proxy" ] || printf 'Acquire::http::Proxy "%s";\n' "$http_proxy"
+    [ -z "$https_proxy" ] || printf 'Acquire::https::Proxy "%s";\n' "$https_proxy"
+  } >"$chroot_dir/etc/apt/apt.conf.d/01proxy"
+fi
 
 # The clone holds the committed HEAD only: what a user would get.
-timeout 300 git -C "$root" bundle create -q "$work/head.bundle" HEAD
-timeout 300 git clone -q --no-checkout "$work/head.bundle" "$chroot_dir/root/morvella"
+limited 300 git -C "$root" bundle create -q "$work/head.bundle" HEAD
+limited 300 git clone -q --no-checkout "$work/head.bundle" "$chroot_dir/root/morvella"
 git -C "$chroot_dir/root/morvella" checkout -q -B check "$sha"
 rm -f "$work/head.bundle"
 log "cloned $(git -C "$root" log -1 --format='%h %s' "$sha")"
@@ -195,12 +276,10 @@ run_readme_command() {  # run_readme_command NAME TIMEOUT COMMAND
   local name=$1 limit=$2 command=$3 start status elapsed left
   log "$command ..."
   start=$(date +%s)
-  set +e
-  timeout -k 30 "$limit" nice -n 10 chroot "$chroot_dir" env -i HOME=/root USER=root LOGNAME=root \
+  status=0
+  limited "$limit" nice -n 10 chroot "$chroot_dir" env -i HOME=/root USER=root LOGNAME=root \
     SHELL=/bin/bash TERM=dumb PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    bash -c "cd /root/morvella && $command" </dev/null >"$logs/$name.log" 2>&1
-  status=$?
-  set -e
+    bash -c "cd /root/morvella && $command" </dev/null >"$logs/$name.log" 2>&1 || status=$?
   elapsed=$(($(date +%s) - start))
   # A command that leaves a server running behind it would keep a user's
   # machine busy after it said it was done.
@@ -210,7 +289,9 @@ run_readme_command() {  # run_readme_command NAME TIMEOUT COMMAND
     log "$command passed in $(duration "$elapsed")"
     return 0
   fi
-  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+  # 137 is also a command the kernel killed for want of memory, well within
+  # its time.
+  if [ "$status" -eq 124 ] || { [ "$status" -eq 137 ] && [ "$elapsed" -ge "$limit" ]; }; then
     echo "check-fresh-machine: $command did not end within $(duration "$limit"); killed" >&2
   else
     echo "check-fresh-machine: $command FAILED (exit $status) after $(duration "$elapsed")" >&2
