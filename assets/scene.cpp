@@ -5,6 +5,7 @@
 #include "assets/scene.h"
 #include "assets/model_data.h"
 #include "engine/render_engine.h"
+#include "framework/file_view.h"
 #include "framework/paths.h"
 #include "saver/saver_state.h"
 
@@ -108,8 +109,16 @@ bool SetupScene(ModelData* model, const SaverSettings& settings)
     memcpy(bitmapName, settings.Bitmap, sizeof bitmapName);
     bitmapName[sizeof bitmapName - 1] = 0;
 
+    // The bitmap beside the saver is opened through the saver's file view,
+    // which is closed again before any Direct3D call below.
     char path[256];
-    if (!JoinPath(path, sizeof path, SaverDirectory, bitmapName) || !CheckBitmapSize(path)) {
+    bool usable = JoinPath(path, sizeof path, SaverDirectory, bitmapName);
+    if (usable) {
+        OpenSaverFileView();
+        usable = CheckBitmapSize(path);
+        CloseSaverFileView();
+    }
+    if (!usable) {
         SetLastError(kBitmapError);
         return false;
     }

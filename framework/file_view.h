@@ -13,7 +13,9 @@
 // the saver file itself is found there that way.
 void ChooseSaverFileView(const char* saverPath);
 
-// Around opening files beside the saver; not nested. No library may be
-// loaded while the view is open: it would come from the 64-bit folder.
+// Around opening files beside the saver (the model, the bitmaps, the
+// dialog's bitmap search) and nothing else; not nested. No library may be
+// loaded while the view is open, so no Direct3D or other call that might
+// load one is made inside it: the library would come from the 64-bit folder.
 void OpenSaverFileView();
 void CloseSaverFileView();

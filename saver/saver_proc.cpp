@@ -76,21 +76,21 @@ static void StartAnimation(HWND window)
     }
     // A directory or model path too long for its buffer is a model-file
     // failure: a cut path would name some other file.
+    // The view spans the model file's reading only: the scene set-up below
+    // calls Direct3D, which may load libraries.
     char modelPath[kSaverPathChars];
     OpenSaverFileView();
     bool loaded = SaverDirectoryFits && JoinPath(modelPath, sizeof modelPath, SaverDirectory, kModelFileName)
         && LoadModelFile(&g_Model, modelPath);
-    bool sceneReady = loaded && SetupScene(&g_Model, CurrentSettings);
-    // The scene set-up leaves its cause as the last-error value, read
-    // before closing the view can change it.
-    DWORD cause = GetLastError();
     CloseSaverFileView();
     if (!loaded) {
         SaverErrorFlags |= ErrModelFile;
         return;
     }
-    if (!sceneReady) {
-        // Should anything have cleared it, the failure is still the bitmap's.
+    if (!SetupScene(&g_Model, CurrentSettings)) {
+        // The scene set-up leaves its cause as the last-error value; should
+        // anything have cleared it, the failure is still the bitmap's.
+        DWORD cause = GetLastError();
         SaverErrorFlags |= cause ? cause : ErrBitmapFile;
         return;
     }

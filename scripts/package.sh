@@ -46,20 +46,24 @@ third_party() {
   } | sed 's/\r$//; s/$/\r/'
 }
 
+# The saver's files, by name: the setup program and the zip carry these and
+# nothing else that happens to lie in the dist folder. The saver program
+# comes first: setup puts it down before the rest.
+saver_files=(morvella.scr morvella.dat sample.bmp tiles.bmp ripples.bmp dots.bmp)
+
 # package DIST OUT [NSIS_TARGET]: stages DIST's files with the texts, zips
 # them and makes the setup program, in OUT.
 package() {
   local dist=$1 out=$2 target=${3:-}
   local stage="$out/stage" f
-  local bitmaps=()
-  for f in "$dist"/*.bmp; do [ -f "$f" ] && bitmaps+=("$f"); done
-  for f in morvella.scr morvella.dat sample.bmp; do
+  for f in "${saver_files[@]}"; do
     [ -f "$dist/$f" ] || { echo "package: $dist/$f is missing" >&2; exit 1; }
   done
 
   rm -rf "$stage" "$out/$base-win32.zip" "$out/$base-setup.exe"
   mkdir -p "$stage/$base"
-  local files=("$dist/morvella.scr" "$dist/morvella.dat" "${bitmaps[@]}")
+  local files=()
+  for f in "${saver_files[@]}"; do files+=("$dist/$f"); done
   cp "${files[@]}" "$stage/$base/"
   # The model converter travels in the zip for those who make their own
   # object; the setup program puts only the saver's files in the system folder.
@@ -77,16 +81,14 @@ package() {
   find "$stage/$base" -exec touch -d "@$stamp" {} +
   (cd "$stage" && find "$base" -type f | LC_ALL=C sort | zip -q -X -D "$out/$base-win32.zip" -@)
 
-  # The setup program installs exactly the saver's files of the zip; the
-  # uninstaller deletes the same list.
+  # The setup program installs exactly the saver's files of the zip, each
+  # with its size, by which setup knows the file it carries when it meets
+  # it already installed.
   {
-    echo '!macro MORVELLA_INSTALL_SAVER_FILES'
-    for f in "${files[@]}"; do echo "  File \"$stage/$base/$(basename "$f")\""; done
-    echo '!macroend'
-    echo '!macro MORVELLA_DELETE_SAVER_FILES'
-    # A saver that is running (or shown in the preview) cannot be deleted
-    # at once: Windows deletes it at the next start.
-    for f in "${files[@]}"; do echo "  Delete /REBOOTOK \"\$SaverDir\\$(basename "$f")\""; done
+    echo '!macro MORVELLA_SAVER_FILES OP'
+    for f in "${saver_files[@]}"; do
+      echo "  !insertmacro \${OP} \"$f\" \"$stage/$base/$f\" $(stat -c %s "$stage/$base/$f")"
+    done
     echo '!macroend'
   } >"$stage/files.nsh"
   cp "$stage/$base/readme-en.txt" "$stage/$base/readme-ja.txt" "$stage/$base/LICENSE.txt" "$stage/"

@@ -13,9 +13,14 @@
  *   saverctl uninstall [ARG...]
  *                            run Morvella's QuietUninstallString (as Apps /
  *                            Add or Remove Programs finds it) with ARGs
- *                            added, and wait until it and every process it
- *                            started have ended: the uninstaller hands its
- *                            work to a copy of itself and returns at once
+ *                            added (before its "_?=" folder), and wait until
+ *                            it and every process it started have ended, so
+ *                            that an uninstaller that hands its work to a
+ *                            copy of itself is waited for as well
+ *   saverctl quiet-uninstall [ARG...]
+ *                            the same, waiting for the uninstaller's own
+ *                            process only (as a script would), and print its
+ *                            exit code
  *
  * Exit status: 0 when everything went as described, 1 otherwise (with the
  * reason on stderr). Every wait is bounded. */
@@ -156,7 +161,7 @@ static int Run(const wchar_t* argument, const wchar_t* givenPath)
     return status;
 }
 
-static int Uninstall(int argc, wchar_t** argv)
+static int Uninstall(int argc, wchar_t** argv, int follow)
 {
     /* A 32-bit setup program registers in the 32-bit view of the registry;
      * Apps lists both views. */
@@ -181,18 +186,46 @@ static int Uninstall(int argc, wchar_t** argv)
         return 1;
     }
     commandLine[bytes / sizeof(wchar_t)] = 0;
+    /* The uninstaller takes everything after "_?=" as its folder, so the
+     * added ARGs go in front of it. */
+    wchar_t folder[4 * MAX_PATH] = L"";
+    wchar_t* rest = wcsstr(commandLine, L" _?=");
+    if (rest) {
+        lstrcpynW(folder, rest, sizeof folder / sizeof(wchar_t));
+        *rest = 0;
+    }
     for (int i = 2; i < argc; ++i) {
-        if (lstrlenW(commandLine) + lstrlenW(argv[i]) + 2 >= (int)(sizeof commandLine / sizeof(wchar_t)))
+        if (lstrlenW(commandLine) + lstrlenW(argv[i]) + lstrlenW(folder) + 2 >=
+            (int)(sizeof commandLine / sizeof(wchar_t)))
             return 1;
         lstrcatW(commandLine, L" ");
         lstrcatW(commandLine, argv[i]);
     }
+    lstrcatW(commandLine, folder);
 
-    HANDLE job = CreateJobObjectW(NULL, NULL);
     STARTUPINFOW startup;
     PROCESS_INFORMATION process;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
+    if (!follow) {
+        DWORD code = 0;
+        if (!CreateProcessW(NULL, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
+            fprintf(stderr, "saverctl: cannot start %ls (error %lu)\n", commandLine, GetLastError());
+            return 1;
+        }
+        CloseHandle(process.hThread);
+        int ended = WaitForSingleObject(process.hProcess, SAVER_WAIT_MS) == WAIT_OBJECT_0;
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hProcess);
+        if (!ended) {
+            fprintf(stderr, "saverctl: the uninstaller did not end within %d s\n", SAVER_WAIT_MS / 1000);
+            return 1;
+        }
+        printf("%lu\n", code);
+        return 0;
+    }
+
+    HANDLE job = CreateJobObjectW(NULL, NULL);
     if (!job || !CreateProcessW(NULL, commandLine, NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, NULL,
                                 &startup, &process)) {
         fprintf(stderr, "saverctl: cannot start %ls (error %lu)\n", commandLine, GetLastError());
@@ -233,7 +266,9 @@ int wmain(int argc, wchar_t** argv)
         return dialog ? ReportDialog(dialog) : 1;
     }
     if (argc >= 2 && !wcscmp(argv[1], L"uninstall"))
-        return Uninstall(argc, argv);
-    fprintf(stderr, "usage: saverctl run /s|/c [PATH] | saverctl dialog | saverctl uninstall [ARG...]\n");
+        return Uninstall(argc, argv, 1);
+    if (argc >= 2 && !wcscmp(argv[1], L"quiet-uninstall"))
+        return Uninstall(argc, argv, 0);
+    fprintf(stderr, "usage: saverctl run /s|/c [PATH] | saverctl dialog | saverctl [quiet-]uninstall [ARG...]\n");
     return 2;
 }
