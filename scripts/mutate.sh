@@ -6,8 +6,8 @@
 # Copies the source tree into SCRATCH (default build/mutate), then, for each
 # line of LIST (default tests/mutations.txt), puts one fault into the copy,
 # rebuilds only what that line's tests need (incrementally: the first
-# mutation of a suite builds it whole), runs those tests and puts the file
-# back. Each mutation is "killed" when a test fails, "survived" when every
+# mutation of a suite builds it whole and runs its tests unmutated, which
+# must pass), runs those tests and puts the file back. Each mutation is "killed" when a test fails, "survived" when every
 # test passes (a static_assert of the tests that stops the build kills it
 # too); one whose text is not found exactly once, or that does not compile
 # for another reason, is reported as an error of the list, not counted. Prints the kill
@@ -37,7 +37,9 @@ jobs=$(nproc 2>/dev/null || echo 2)
 rm -rf "$src"
 mkdir -p "$src"
 (cd "$root" && git ls-files -co --exclude-standard -z | grep -zv '^build/' | tar -c --null -T - -f -) |
-  tar -x -C "$src" || { echo "cannot copy the tree" >&2; exit 2; }
+  tar -x -m -C "$src" || { echo "cannot copy the tree" >&2; exit 2; }
+# (-m: the copy is newer than any object an earlier run built in SCRATCH,
+# some of them from mutated files, so that make compiles it all again.)
 # The Windows build compiles the converter's libraries from these sources:
 # share them rather than fetch them again.
 if [ -d "$root/build/third-party" ]; then
@@ -100,6 +102,18 @@ stop_session() {
 }
 trap stop_session EXIT
 
+# A suite whose tests fail on the unmutated tree would count every mutation
+# as killed: its tests are run once clean first; status 0 when they pass.
+passed="" failed=""
+clean_tests_pass() {
+  case " $passed " in *" $1 "*) return 0 ;; esac
+  case " $failed " in *" $1 "*) return 1 ;; esac
+  if run_tests "$1" >"$log/clean-${1//[^A-Za-z0-9]/_}.tests" 2>&1; then
+    passed="$passed $1"; return 0
+  fi
+  failed="$failed $1"; return 1
+}
+
 # Replaces the one occurrence of $2 in file $1 by $3; status 3 when the text
 # does not occur exactly once.
 apply() {
@@ -135,6 +149,10 @@ while IFS= read -r line || [ -n "$line" ]; do
   # A clean build of the suite first, so that a failure below is the mutation's.
   if ! build "$suite" clean >"$log/$n.prebuild" 2>&1; then
     echo "[$n] ERROR (the unmutated tree does not build, $log/$n.prebuild): $label"
+    broken=$((broken + 1)); continue
+  fi
+  if ! clean_tests_pass "$suite"; then
+    echo "[$n] ERROR (the unmutated tree fails its tests, $log/clean-${suite//[^A-Za-z0-9]/_}.tests): $label"
     broken=$((broken + 1)); continue
   fi
   cp "$src/$file" "$scratch/original"

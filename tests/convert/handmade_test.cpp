@@ -306,10 +306,9 @@ TEST(Handmade, SimplificationKeepsTheOutline)
     EXPECT_NEAR(12, box.hi[2], 1e-4);
 }
 
-// Kept apart (--parts), a part too large for one draw is split into pieces of at most 65,535
-// vertices; only the first object names a bitmap (the saver's own), so the
-// other pieces cannot make the saver's start-up fail.
-TEST(Handmade, ALargePartIsSplitAndOnlyTheFirstObjectNamesABitmap)
+// Kept apart (--parts), a part too large for one draw is split into pieces
+// of at most 65,535 vertices, and no triangle is lost.
+TEST(Handmade, ALargePartIsSplitIntoPiecesOfOneDrawEach)
 {
     const std::string dir = ScratchDir("split");
     const int n = 150;   // 45,000 triangles: three pieces
@@ -321,10 +320,8 @@ TEST(Handmade, ALargePartIsSplitAndOnlyTheFirstObjectNamesABitmap)
     ASSERT_EQ(3, loaded.model.objectCount);
     int32_t triangles = 0;
     for (int32_t i = 0; i < 3; ++i) {
-        const ModelObjectRef& ref = loaded.model.objects[i];
-        EXPECT_LE(ref.vertexCount, 65535);
-        EXPECT_EQ(i == 0, ModelTextureNameLength(ref.record) > 0) << i;
-        triangles += ref.polygonCount;
+        EXPECT_LE(loaded.model.objects[i].vertexCount, 65535) << i;
+        triangles += loaded.model.objects[i].polygonCount;
     }
     EXPECT_EQ(2 * n * n, triangles);
 }
@@ -352,30 +349,77 @@ void WriteBitmap(const std::string& path, int width, int height)
     fclose(out);
 }
 
-// Kept apart, a texture name is written for an object after the first only when a
-// bitmap the saver can load lies beside the output.
-TEST(Handmade, OtherObjectsNameOnlyBitmapsThatLieBesideTheOutput)
+// The saver puts its own bitmap on the first object and refuses to start
+// when a named bitmap is missing. So the first object names the bitmap the
+// saver's setting names by default, the other pieces of a split first part
+// name none, and another object names a bitmap only when one the saver can
+// load lies beside the output (a .png named in the file finds a .bmp of the
+// same name there).
+TEST(Handmade, OnlyTheFirstObjectNamesTheSaversBitmapOthersOnlyBitmapsBesideTheOutput)
 {
     const std::string dir = ScratchDir("textures");
+    WriteText(dir + "/grid.obj", "vn 0 1 0\n" + SheetObj(150, "//1"));   // three pieces
+    // Four parts of falling area, so that their objects follow each other
+    // in this order.
     WriteText(dir + "/m.mtl", "newmtl big\nKd 1 0 0\nnewmtl wood\nKd 0 1 0\nmap_Kd maps/wood.png\n"
                               "newmtl odd\nKd 0 0 1\nmap_Kd odd.png\nnewmtl gone\nmap_Kd gone.png\n");
-    WriteText(dir + "/m.obj", "mtllib m.mtl\nv 0 0 0\nv 10 0 0\nv 0 0 -10\nv 0 1 0\nv 1 1 0\nv 0 1 -1\n"
+    WriteText(dir + "/m.obj", "mtllib m.mtl\nv 0 0 0\nv 10 0 0\nv 0 0 -10\n"
+                              "v 0 1 0\nv 3 1 0\nv 0 1 -3\nv 0 2 0\nv 2 2 0\nv 0 2 -2\nv 0 3 0\nv 1 3 0\nv 0 3 -1\n"
                               "vt 0 0\nvt 1 0\nvt 0 1\n"
                               "usemtl big\nf 1/1 2/2 3/3\nusemtl wood\nf 4/1 5/2 6/3\n"
-                              "usemtl odd\nf 4/1 5/2 6/3\nusemtl gone\nf 4/1 5/2 6/3\n");
+                              "usemtl odd\nf 7/1 8/2 9/3\nusemtl gone\nf 10/1 11/2 12/3\n");
     WriteBitmap(dir + "/wood.bmp", 64, 32);
-    WriteBitmap(dir + "/odd.bmp", 48, 48);
-    const ConvertReport report = Convert(dir + "/m.obj", dir + "/out.dat", {"--parts"});
-    ASSERT_TRUE(report.ok) << report.error;
-    ASSERT_EQ(4u, report.objects.size());
-    EXPECT_EQ("sample.bmp", report.objects[0].textureName);   // the saver's own setting
-    std::map<float, std::string> byGreen;
-    for (size_t i = 1; i < 4; ++i)
-        byGreen[report.objects[i].material.diffuse.g + 2 * report.objects[i].material.diffuse.b] =
-            report.objects[i].textureName;
-    EXPECT_EQ("wood.bmp", byGreen[1.0f]);
-    EXPECT_EQ("", byGreen[2.0f]);   // 48 x 48: not a power of two
-    EXPECT_EQ(2u, report.layout.texturesLeftOut.size());
+    WriteBitmap(dir + "/odd.bmp", 48, 48);   // not a power of two: the saver cannot load it
+    const struct {
+        const char* file;
+        std::vector<std::string> options;
+        std::vector<std::string> names;   // each object's, in the file's order
+        size_t leftOut;                   // textures the summary says were left out
+    } cases[] = {
+        {"grid.obj", {"--parts"}, {"sample.bmp", "", ""}, 0},
+        {"m.obj", {"--parts"}, {"sample.bmp", "wood.bmp", "", ""}, 2},
+        {"m.obj", {}, {"sample.bmp"}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + (c.options.empty() ? "" : " --parts"));
+        const ConvertReport report = Convert(dir + "/" + c.file, dir + "/out.dat", c.options);
+        ASSERT_TRUE(report.ok) << report.error;
+        Loaded loaded;
+        ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+        std::vector<std::string> names;
+        for (int32_t i = 0; i < loaded.model.objectCount; ++i) {
+            const ModelObject* record = loaded.model.objects[i].record;
+            names.emplace_back(record->textureName, ModelTextureNameLength(record));
+        }
+        EXPECT_EQ(c.names, names);
+        EXPECT_EQ(c.leftOut, report.layout.texturesLeftOut.size());
+    }
+}
+
+// --size sets the largest extent; the object is centred in x and z with
+// its top at y = 0. The file's triangle spans 2 in x, 1 in y and 4 in z.
+TEST(Handmade, SizeSetsTheLargestExtent)
+{
+    const std::string dir = ScratchDir("size");
+    WriteText(dir + "/t.obj", "v 0 0 0\nv 2 0 0\nv 0 1 4\nf 1 2 3\n");
+    const struct {
+        std::vector<std::string> options;
+        double size;
+    } cases[] = {{{}, 24}, {{"--size", "10"}, 10}, {{"--size", "0.5"}, 0.5}, {{"--size", "1000000"}, 1e6}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        ASSERT_TRUE(Convert(dir + "/t.obj", dir + "/out.dat", c.options).ok);
+        Loaded loaded;
+        ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+        const Box box = Bounds(loaded.model);
+        const double s = c.size, tolerance = 1e-6 * s;
+        EXPECT_NEAR(-s / 4, box.lo[0], tolerance);
+        EXPECT_NEAR(s / 4, box.hi[0], tolerance);
+        EXPECT_NEAR(-s / 4, box.lo[1], tolerance);
+        EXPECT_NEAR(0, box.hi[1], tolerance);
+        EXPECT_NEAR(-s / 2, box.lo[2], tolerance);
+        EXPECT_NEAR(s / 2, box.hi[2], tolerance);
+    }
 }
 
 }  // namespace

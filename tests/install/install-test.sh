@@ -105,7 +105,7 @@ echo "== a setup that cannot write the saver ($arch)"
 mkdir -p "$saverdir/morvella.scr"
 wine_run reg add "$desktop" /v SCRNSAVE.EXE /d 'C:\windows\system32\other.scr' /f >/dev/null 2>&1
 wine_run "$setup" /S >"$session/setup-unwritable.log" 2>&1; rc=$?
-check "setup fails with a non-zero exit status ($rc)" test "$rc" -ne 0
+check "setup stops with exit code 2 ($rc)" test "$rc" -eq 2
 check "it chooses no saver it did not install" same_text_ci "$(reg_value "$desktop" SCRNSAVE.EXE)" 'C:\windows\system32\other.scr'
 check "it puts down no other file" none_in "$saverdir" morvella.scr
 check "it registers no uninstaller" uninstall_key_gone
@@ -200,6 +200,23 @@ check "one uninstaller, same version" test "$(uninst_value DisplayVersion)" = "$
 check "InstallLocation is the program's own folder" same_text_ci \
   "$(unix_path "$(uninst_value InstallLocation)")" "$program_dir"
 
+echo "== a silent setup over a newer version"
+# Marks that a setup that went on would undo: a file of its own missing,
+# its version in the uninstall entry, the saver chosen.
+view=$(uninst_view)
+mv "$saverdir/dots.bmp" "$session/dots.bmp"
+wine_run reg add "$uninst" /v DisplayVersion /d 99.0 /f "$view" >/dev/null 2>&1
+wine_run reg add "$desktop" /v SCRNSAVE.EXE /d 'C:\windows\system32\other.scr' /f >/dev/null 2>&1
+wine_run "$setup" /S >"$session/setup-newer.log" 2>&1; rc=$?
+check "setup stops with exit code 2 ($rc)" test "$rc" -eq 2
+check "setup has changed nothing" bash -c '[ ! -e "$0" ] && [ "$1" = 99.0 ] && [ "${2,,}" = "${3,,}" ]' \
+  "$saverdir/dots.bmp" "$(uninst_value DisplayVersion)" "$(reg_value "$desktop" SCRNSAVE.EXE)" \
+  'C:\windows\system32\other.scr'
+check "the user's own morvella.dat and changed sample.bmp are kept" users_files_kept
+mv "$session/dots.bmp" "$saverdir/dots.bmp"
+wine_run reg add "$uninst" /v DisplayVersion /d "$MORVELLA_VERSION" /f "$view" >/dev/null 2>&1
+wine_run reg add "$desktop" /v SCRNSAVE.EXE /d "$saverpath" /f >/dev/null 2>&1
+
 echo "== setup while the saver's settings dialog is open"
 check "the dialog is open" open_dialog
 # Two marks that a setup that went on would undo.
@@ -207,7 +224,7 @@ mv "$saverdir/dots.bmp" "$session/dots.bmp"
 view=$(uninst_view)
 wine_run reg add "$uninst" /v DisplayVersion /d 0.9 /f "$view" >/dev/null 2>&1
 wine_run "$setup" /S >"$session/setup-in-use.log" 2>&1; rc=$?
-check "setup stops with a non-zero exit status ($rc)" test "$rc" -ne 0
+check "setup stops with exit code 2 ($rc)" test "$rc" -eq 2
 check "setup has changed nothing" bash -c '[ ! -e "$0" ] && [ "$1" = 0.9 ]' \
   "$saverdir/dots.bmp" "$(uninst_value DisplayVersion)"
 mv "$session/dots.bmp" "$saverdir/dots.bmp"

@@ -201,12 +201,18 @@ TEST_F(ConvertGuard, WorkOverTheTimeLimitIsEndedReportedAndItsPartialOutputRemov
     unsigned long pid = 0;
     const size_t at = run.out.find("hanging in process ");
     ASSERT_NE(std::string::npos, at) << "stdout:\n" << run.out;
-    sscanf(run.out.c_str() + at, "hanging in process %lu", &pid);
+    ASSERT_EQ(1, sscanf(run.out.c_str() + at, "hanging in process %lu", &pid)) << "stdout:\n" << run.out;
+    ASSERT_NE(0ul, pid);
+    // Gone, the worker's id names no process; any other refusal (access
+    // denied, say) tells nothing about whether it still runs.
     const HANDLE worker = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    const bool ended = !worker || WaitForSingleObject(worker, 0) == WAIT_OBJECT_0;
-    if (worker)
+    const DWORD refusal = GetLastError();
+    if (!worker) {
+        EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, refusal) << "process " << pid << " could not be opened";
+    } else {
+        EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(worker, 0)) << "process " << pid << " still runs";
         CloseHandle(worker);
-    EXPECT_TRUE(ended) << "process " << pid << " still runs";
+    }
 }
 
 TEST_F(ConvertGuard, ExitCodesZeroToTwoPassThroughWithTheWorksOutputAndThePartialOutputKept)
