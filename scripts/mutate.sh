@@ -74,7 +74,11 @@ configure() {  # $1: native or windows
   if [ "$1" = native ]; then
     cmake -S "$src" -B "$scratch/native" -DCMAKE_BUILD_TYPE=Release -DMORVELLA_DIST_DIR="$dist" >/dev/null
   else
-    cmake -S "$src" -B "$scratch/windows" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" \
+    # As the test command: the 64-bit build where no 32-bit program runs
+    # (there a site that only a 32-bit size_t shows survives).
+    local toolchain=mingw-i686
+    [ "$("$root/scripts/wine-arch.sh")" = win64 ] && toolchain=mingw-x86_64
+    cmake -S "$src" -B "$scratch/windows" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/$toolchain.cmake" \
           -DCMAKE_BUILD_TYPE=MinSizeRel -DMORVELLA_DIST_DIR="$dist" >/dev/null
   fi || return 1
   configured="$configured $1"
