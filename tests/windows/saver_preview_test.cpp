@@ -89,9 +89,10 @@ TEST(PreviewSaver, ChildNamedPreviewFillsTheHostAndEndsWithIt)
 
 // In preview every system command reaches the default handling. Under Wine
 // that handling does nothing visible for the task-switch and screen-save
-// commands, so the close command shows the path: it ends the preview, where
-// nothing else but the host's end does.
-TEST(PreviewSaver, SystemCommandsArePassedOn)
+// commands (a preview that swallowed them, as full screen does, passes
+// this test too), so the close command shows the path: it ends the preview,
+// where nothing else but the host's end does.
+TEST(PreviewSaver, TaskSwitchCommandsLeaveItRunningAndTheCloseCommandEndsIt)
 {
     PreviewHost host;
     SaverProcess saver;
