@@ -11,7 +11,10 @@
 # test passes (a static_assert of the tests that stops the build kills it
 # too); one whose text is not found exactly once, or that does not compile
 # for another reason, is reported as an error of the list, not counted. Prints the kill
-# rate at the end; exits 0 only when every mutation was killed.
+# rate at the end; exits 0 only when every mutation was killed (1 when one
+# survived, was in error or none was tried, 2 when it cannot start, 130 when
+# stopped by Ctrl+C). SCRATCH must be new, an earlier run's, or empty, and
+# not in the tree (but under build/).
 #
 # A line of LIST:   SUITE  FILE  ORIGINAL ==> MUTATED
 #   SUITE      native            the native unit and tool tests (ctest -L native|tools)
@@ -27,9 +30,25 @@
 # Blank lines and lines starting with # are skipped. MUTATE_ONLY=REGEX keeps
 # only the lines it matches.
 set -uo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd -P)
 list=$(realpath "${1:-$root/tests/mutations.txt}")
-scratch=$(mkdir -p "${2:-$root/build/mutate}" && cd "${2:-$root/build/mutate}" && pwd)
+[ -f "$list" ] || { echo "no list $list" >&2; exit 2; }
+scratch=$(realpath -m "${2:-$root/build/mutate}")
+# Only a folder of our own is emptied and built in: never the tree, a folder
+# holding it, or one with other files (build/ itself holds the real builds).
+case "$root/" in "$scratch"/*)
+  echo "the scratch folder $scratch holds the tree; name a folder of its own" >&2; exit 2 ;;
+esac
+case "$scratch/" in
+  "$root"/build/*/) [ "$scratch" != "$root/build" ] ;;
+  "$root"/*) false ;;
+esac || { echo "the scratch folder $scratch is in the tree; name one under build/ or outside" >&2; exit 2; }
+mkdir -p "$scratch" || { echo "cannot make the scratch folder $scratch" >&2; exit 2; }
+if [ ! -f "$scratch/.mutate-scratch" ] && [ -n "$(ls -A "$scratch")" ] &&
+   ! { [ -d "$scratch/src" ] && [ -d "$scratch/log" ]; }; then  # (or an earlier run's, unmarked)
+  echo "$scratch is not empty and not an earlier scratch folder; name a new one" >&2; exit 2
+fi
+touch "$scratch/.mutate-scratch"
 src="$scratch/src"
 jobs=$(nproc 2>/dev/null || echo 2)
 
@@ -55,7 +74,11 @@ configure() {  # $1: native or windows
   if [ "$1" = native ]; then
     cmake -S "$src" -B "$scratch/native" -DCMAKE_BUILD_TYPE=Release -DMORVELLA_DIST_DIR="$dist" >/dev/null
   else
-    cmake -S "$src" -B "$scratch/windows" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" \
+    # As the test command: the 64-bit build where no 32-bit program runs
+    # (there a site that only a 32-bit size_t shows survives).
+    local toolchain=mingw-i686
+    [ "$("$root/scripts/wine-arch.sh")" = win64 ] && toolchain=mingw-x86_64
+    cmake -S "$src" -B "$scratch/windows" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/$toolchain.cmake" \
           -DCMAKE_BUILD_TYPE=MinSizeRel -DMORVELLA_DIST_DIR="$dist" >/dev/null
   fi || return 1
   configured="$configured $1"
@@ -87,12 +110,26 @@ build() {
   esac
 }
 
-# Runs SUITE's tests; status 0 when all pass.
+# Runs a command under timeout. timeout puts the command in a process group
+# of its own, which Ctrl+C at the terminal does not reach; run it in the
+# background and wait, so that the INT trap below can stop it at once.
+child=""
+bounded() {  # SECONDS COMMAND...
+  timeout "$@" &
+  child=$!
+  wait "$child"
+  local status=$?
+  child=""
+  return "$status"
+}
+
+# Runs SUITE's tests; status 0 when all pass (a selection that matches no
+# test fails: it would let every mutation survive unseen on the clean run).
 run_tests() {
   case "$1" in
-    native) timeout 900 ctest --test-dir "$scratch/native" -L 'native|tools' -j"$jobs" --stop-on-failure ;;
-    convert) timeout 1800 ctest --test-dir "$scratch/native" -L convert -j"$jobs" --stop-on-failure ;;
-    windows:*|windows-all:*) timeout 1800 ctest --test-dir "$scratch/windows" -R "${1#*:}" --stop-on-failure ;;
+    native) bounded 900 ctest --test-dir "$scratch/native" -L 'native|tools' -j"$jobs" --stop-on-failure --no-tests=error ;;
+    convert) bounded 1800 ctest --test-dir "$scratch/native" -L convert -j"$jobs" --stop-on-failure --no-tests=error ;;
+    windows:*|windows-all:*) bounded 1800 ctest --test-dir "$scratch/windows" -R "${1#*:}" --stop-on-failure --no-tests=error ;;
   esac
 }
 
@@ -101,6 +138,16 @@ stop_session() {
   return 0
 }
 trap stop_session EXIT
+# Ctrl+C: stop the tests that run, put the mutated file back, exit non-zero.
+# (The next run copies the tree afresh in any case.)
+mutated_file=""
+interrupted() {
+  [ -n "$child" ] && kill -TERM "$child" 2>/dev/null && wait "$child" 2>/dev/null
+  [ -n "$mutated_file" ] && cp "$scratch/original" "$mutated_file" && touch "$mutated_file"
+  echo "mutate: stopped; the counts above are incomplete" >&2
+  exit 130
+}
+trap interrupted INT TERM
 
 # A suite whose tests fail on the unmutated tree would count every mutation
 # as killed: its tests are run once clean first; status 0 when they pass.
@@ -130,7 +177,9 @@ EOF
 log="$scratch/log"
 mkdir -p "$log"
 killed=0 survived=0 broken=0 n=0
-while IFS= read -r line || [ -n "$line" ]; do
+# The list is read on its own descriptor: a build or test that reads its
+# standard input must not eat lines of it.
+while IFS= read -r line <&3 || [ -n "$line" ]; do
   case "$line" in ''|\#*) continue ;; esac
   [ -n "${MUTATE_ONLY:-}" ] && ! grep -qE -- "$MUTATE_ONLY" <<<"$line" && continue
   n=$((n + 1))
@@ -146,6 +195,18 @@ while IFS= read -r line || [ -n "$line" ]; do
   fi
   label="$file: $original  ->  ${mutated:-(deleted)}"
 
+  # The file must be one of the copy's own (not reached through the link to
+  # build/third-party, nor outside the copy).
+  real=$(realpath -m "$src/$file")
+  ok=1
+  if [ ! -f "$src/$file" ] || [[ "$real" != "$src"/* ]] || [[ "$real" == "$src"/build/* ]]; then
+    ok=""
+  fi
+  if [ -z "$ok" ]; then
+    echo "[$n] ERROR (no such file in the tree): $label"
+    broken=$((broken + 1)); continue
+  fi
+
   # A clean build of the suite first, so that a failure below is the mutation's.
   if ! build "$suite" clean >"$log/$n.prebuild" 2>&1; then
     echo "[$n] ERROR (the unmutated tree does not build, $log/$n.prebuild): $label"
@@ -156,8 +217,10 @@ while IFS= read -r line || [ -n "$line" ]; do
     broken=$((broken + 1)); continue
   fi
   cp "$src/$file" "$scratch/original"
+  mutated_file="$src/$file"
   if ! apply "$src/$file" "$original" "$mutated"; then
     echo "[$n] ERROR (text not found exactly once): $label"
+    mutated_file=""
     broken=$((broken + 1)); continue
   fi
   if ! build "$suite" >"$log/$n.build" 2>&1; then
@@ -180,11 +243,16 @@ while IFS= read -r line || [ -n "$line" ]; do
   # it again rather than keep the mutated object.
   cp "$scratch/original" "$src/$file"
   touch "$src/$file"
-done <"$list"
+  mutated_file=""
+done 3<"$list"
 
 counted=$((killed + survived))
 rate=0
 [ "$counted" -gt 0 ] && rate=$((100 * killed / counted))
 echo "mutations: $counted counted, $killed killed, $survived survived, $broken list errors; kill rate ${rate}%"
 echo "logs: $log"
+if [ "$counted" -eq 0 ]; then
+  echo "no mutation was tried${MUTATE_ONLY:+ (MUTATE_ONLY=$MUTATE_ONLY matches none that ran)}" >&2
+  exit 1
+fi
 [ "$survived" -eq 0 ] && [ "$broken" -eq 0 ]

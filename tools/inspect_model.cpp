@@ -3,11 +3,13 @@
 //   inspect_model --expect-refused LIST FILE...
 //       exit 0 only if every file is refused for the reason LIST gives for
 //       its name (lines "NAME REASON", REASON one of the keys of kReasons)
+//       and every name of LIST is among the files (a lost file is no pass)
 #include "assets/model_data.h"
 
 #include <cfloat>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 
 namespace {
@@ -152,7 +154,20 @@ int main(int argc, char** argv)
         }
         FreeModelData(&model);
     }
-    if (reasons)
+    if (reasons) {
+        std::set<std::string> given;
+        for (int i = first; i < argc; ++i) {
+            const char* slash = strrchr(argv[i], '/');
+            given.insert(slash ? slash + 1 : argv[i]);
+        }
+        rewind(reasons);
+        char fileName[256], key[64];
+        while (fscanf(reasons, "%255s %63s", fileName, key) == 2)
+            if (!given.count(fileName)) {
+                printf("%s: listed but not given\n", fileName);
+                ++unexpected;
+            }
         fclose(reasons);
+    }
     return unexpected == 0 ? 0 : 1;
 }

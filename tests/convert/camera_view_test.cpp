@@ -139,8 +139,8 @@ TEST(CameraView, TheDefaultSquareIsSeenFromTheFront)
 TEST(CameraView, EveryAnimationShowsAConvertedClosedObjectFromOutside)
 {
     const std::string model = TestModel("Collada/duck.dae");
-    if (!std::ifstream(model))
-        GTEST_SKIP() << "assimp-testmodels is not installed";
+    ASSERT_TRUE(std::ifstream(model).good())
+        << model << " is missing: scripts/install-deps.sh installs assimp-testmodels";
     const std::string dir = ScratchDir("camera-duck");
     ASSERT_TRUE(Convert(model, dir + "/morvella.dat").ok);
     const char* names[] = {"", "jump", "wave", "rotation", "vortex", "flag"};

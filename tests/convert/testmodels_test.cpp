@@ -60,8 +60,8 @@ TEST_P(TestModels, ConvertToWhatTheSaverReliesOn)
 {
     const Sample& s = GetParam();
     struct stat st;
-    if (stat(TestModel(s.file).c_str(), &st) != 0)
-        GTEST_SKIP() << "assimp-testmodels is not installed";
+    ASSERT_EQ(0, stat(TestModel(s.file).c_str(), &st))
+        << TestModel(s.file) << " is missing: scripts/install-deps.sh installs assimp-testmodels";
     const std::string out = ScratchDir("testmodels") + "/morvella.dat";
     const ConvertReport report = Convert(TestModel(s.file), out, s.options);
     ASSERT_TRUE(report.ok) << report.error;

@@ -63,6 +63,18 @@ struct PasswordScene {
     std::string Log() const { return ReadFileText(log); }
 };
 
+// Waits up to 10 s (a loaded machine is slow) until the log holds `count`
+// lines with `word`; returns the count then.
+int WaitForCount(const PasswordScene& scene, const char* word, int count)
+{
+    int seen = CountOf(scene.Log(), word);
+    for (DWORD start = GetTickCount(); seen < count && GetTickCount() - start < 10000;) {
+        Pump(50);
+        seen = CountOf(scene.Log(), word);
+    }
+    return seen;
+}
+
 HWND StartAndWait(SaverProcess& process, const std::string& exe)
 {
     SetCursorPos(500, 400);
@@ -82,14 +94,15 @@ TEST(PasswordOnWindows98, RefusingVerifierKeepsTheSaverRunning)
     EXPECT_EQ("1", ScreenSaverRunningValue()) << "the system must know a saver runs";
 
     PressKey(VK_SPACE);
-    Pump(800);
+    EXPECT_EQ(1, WaitForCount(scene, "verify refuse", 1)) << scene.Log();
+    Pump(500);  // well past the 200 ms in which no input asks again
     EXPECT_TRUE(saver.Running());
     EXPECT_EQ(1, CountOf(scene.Log(), "verify refuse")) << scene.Log();
 
-    // A move from where the check left the cursor asks again (the 200 ms
-    // since the last check have passed).
+    // A move from where the check left the cursor asks again.
     MoveMouseBy(5, 0);
-    Pump(800);
+    EXPECT_EQ(2, WaitForCount(scene, "verify refuse", 2)) << scene.Log();
+    Pump(300);
     EXPECT_TRUE(saver.Running());
     EXPECT_EQ(2, CountOf(scene.Log(), "verify refuse")) << scene.Log();
 }

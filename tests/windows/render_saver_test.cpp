@@ -51,16 +51,25 @@ struct SaverScreen : ::testing::Test {
         ASSERT_TRUE(CopyInto(DistFile("sample.bmp"), folder, "sample.bmp"));
     }
     void TearDown() override { RemoveIni(); }
-    // Starts the saver full screen and returns two captures taken apart.
+    // Starts the saver full screen and returns two captures taken apart:
+    // the first a second after anything shows (up to 20 s: start-up is slow
+    // on a busy machine), the second once the picture has changed (up to
+    // 10 s; an animation) or 700 ms later (a still page, which must stay).
     // Nothing touches the saver meanwhile: an error page must stay readable
     // on a quiet desktop, where no message follows the window's own erase.
-    void Run(Screen& first, Screen& second) {
+    void Run(Screen& first, Screen& second, bool moving) {
         ASSERT_TRUE(StartSaver(saver, "/s", folder + "\\morvella.scr"));
         ASSERT_NE(nullptr, WaitForSaverWindow(saver.pid()));
-        Pump(1500);
+        for (DWORD start = GetTickCount(); Drawn(Capture()).count == 0 && GetTickCount() - start < 20000;)
+            Pump(100);
+        Pump(1000);
         first = Capture();
         Pump(700);
         second = Capture();
+        for (DWORD start = GetTickCount(); moving && Changed(first, second) <= 500 && GetTickCount() - start < 10000;) {
+            Pump(100);
+            second = Capture();
+        }
         ASSERT_TRUE(saver.Running());
     }
 };
@@ -73,7 +82,7 @@ TEST_F(SaverScreen, EveryAnimationInEveryDisplayModeShowsAChangingPicture) {
             WriteIni("Animation", std::to_string(animation).c_str());
             WriteIni("Display", std::to_string(display).c_str());
             Screen a, b;
-            Run(a, b);
+            Run(a, b, true);
             Box box = Drawn(b);
             EXPECT_GT(box.count, 2000);
             EXPECT_GT(Changed(a, b), 500);
@@ -118,7 +127,7 @@ TEST_F(SaverScreen, SoftwareDeviceRunsTheAnimation) {
     WriteIni("RGBDevice", "1");
     WriteIni("Animation", "2");
     Screen a, b;
-    Run(a, b);
+    Run(a, b, true);
     EXPECT_GT(Drawn(b).count, 2000);
     EXPECT_GT(Changed(a, b), 500);
     PressKey(VK_SPACE);
@@ -141,7 +150,7 @@ TEST_F(SaverScreen, StartUpFailuresShowAStillErrorPage) {
         else ASSERT_TRUE(CopyInto(DistFile("morvella.dat"), folder, "morvella.dat"));
         WriteIni("Bitmap", c.bitmap ? c.bitmap : "sample.bmp");
         Screen a, b;
-        Run(a, b);
+        Run(a, b, false);
         EXPECT_EQ(LinesUpTo(c.lastLine), WhiteLines(b));
         EXPECT_EQ(0, Changed(a, b));
         PressKey(VK_SPACE);
@@ -156,7 +165,7 @@ TEST_F(SaverScreen, WithoutDirect3DTheErrorPageShows) {
                                              KEY_ALL_ACCESS, nullptr, &key, nullptr));
     RegSetValueExA(key, "renderer", 0, REG_SZ, (const BYTE*)"gdi", 4);
     Screen a, b;
-    Run(a, b);
+    Run(a, b, false);
     RegDeleteValueA(key, "renderer");
     RegCloseKey(key);
     EXPECT_EQ(LinesUpTo(80), WhiteLines(b)) << "heading and the five lines of the Direct3D page";

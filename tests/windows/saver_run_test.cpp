@@ -103,14 +103,14 @@ TEST(FullScreenSaver, LosingActivationToAnotherApplicationCloses)
     DestroyWindow(other);
 }
 
-TEST(FullScreenSaver, SwallowsTaskSwitchAndScreenSaveCommands)
+TEST(FullScreenSaver, KeepsRunningThroughTaskSwitchCommandsAndTheCloseCommandEndsIt)
 {
     RunningSaver saver;
     StartFullScreen(saver);
     // The three commands stop at the saver: it keeps running, on top, as
-    // it was. (Under Wine their default handling would change nothing
-    // visible either; the close command below shows that other commands do
-    // reach it.)
+    // it was. (Under Wine their default handling changes nothing visible
+    // either: a saver that passed them on passes this test too. The close
+    // command below shows that other commands do reach the default.)
     RECT before, after;
     GetWindowRect(saver.window, &before);
     for (WPARAM command : { SC_SCREENSAVE, SC_NEXTWINDOW, SC_PREVWINDOW })
