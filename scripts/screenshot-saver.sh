@@ -64,8 +64,8 @@ if [ -x "$converter" ] && [ -f "$duck" ]; then
   mkdir -p "$ducks"
   cp "$dist/morvella.scr" "$dist/sample.bmp" "$ducks/"
   "$converter" "$duck" "$ducks/morvella.dat" >/dev/null || exit 1
-  for spec in "1 4" "4 4" "3 3"; do
-    read -r animation seconds <<<"$spec"
+  for shot in "1 4" "4 4" "3 3"; do
+    read -r animation seconds <<<"$shot"
     SHOT_OPTIONS="-crop 640x480+192+144 +repage -resize 50%" \
       shoot "$ducks" "$seconds" "$ducks/shot-$animation.png" "Animation=$animation" "Speed=20" >/dev/null
   done

@@ -58,11 +58,13 @@ alive() {
   [ -f "$dir/xvfb.pid" ] && [ -f "$dir/display" ] && kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null
 }
 
-start_xvfb() {
-  local n
+# start_x LOG SERVER ARGS...: starts the X server on the first free display
+# number (its first argument) and waits for its socket.
+start_x() {
+  local log=$1 server=$2 n; shift 2
   for n in $(seq 90 250); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -noreset -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 9>&- &
+    "$server" ":$n" "$@" </dev/null >"$dir/$log" 2>&1 9>&- &
     local pid=$!
     for _ in $(seq 1 100); do
       [ -e "/tmp/.X11-unix/X$n" ] && break
@@ -80,31 +82,18 @@ start_xvfb() {
   return 1
 }
 
+start_xvfb() {
+  start_x xvfb.log Xvfb -screen 0 1024x768x24 -noreset -nolisten tcp
+}
+
 start_xvnc() {
-  local n
   command -v Xvnc >/dev/null && command -v xrandr >/dev/null ||
     { echo "wine-session: two monitors need Xvnc and xrandr (scripts/install-deps.sh)" >&2; return 1; }
-  for n in $(seq 90 250); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvnc ":$n" -geometry 1600x600 -depth 24 -SecurityTypes None -rfbport -1 -nolisten tcp -noreset \
-      </dev/null >"$dir/xvnc.log" 2>&1 9>&- &
-    local pid=$!
-    for _ in $(seq 1 100); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.05
-    done
-    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$pid" 2>/dev/null; then
-      echo "$pid" >"$dir/xvfb.pid"
-      echo "$n" >"$dir/display"
-      set_monitors ":$n" && return 0
-      kill "$pid" 2>/dev/null
-      rm -f "$dir/xvfb.pid" "$dir/display"
-      return 1
-    fi
-    kill "$pid" 2>/dev/null
-  done
-  echo "wine-session: no free X display" >&2
+  start_x xvnc.log Xvnc -geometry 1600x600 -depth 24 -SecurityTypes None -rfbport -1 -nolisten tcp -noreset ||
+    return 1
+  set_monitors ":$(cat "$dir/display")" && return 0
+  kill "$(cat "$dir/xvfb.pid")" 2>/dev/null
+  rm -f "$dir/xvfb.pid" "$dir/display"
   return 1
 }
 
