@@ -63,14 +63,24 @@ std::string Fault(int display, const Screen& m)
     return "";
 }
 
-TEST(MultiMonitor, DISABLED_EveryMonitorShowsAWholePictureInEachDisplayMode)
+// Both tests run in a two-monitor session (the layout named by
+// MORVELLA_MONITORS) with the native build's default model.
+class MultiMonitor : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* layout = getenv("MORVELLA_MONITORS");
+        ASSERT_TRUE(layout && (!strcmp(layout, "primary-left") || !strcmp(layout, "primary-right")))
+            << "run in the two-monitor session";
+        primaryRight = !strcmp(layout, "primary-right");
+        ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(DistFile("morvella.dat").c_str()))
+            << "the native build has not generated morvella.dat";
+    }
+    bool primaryRight = false;
+};
+
+TEST_F(MultiMonitor, DISABLED_EveryMonitorShowsAWholePictureInEachDisplayMode)
 {
-    const char* layout = getenv("MORVELLA_MONITORS");
-    ASSERT_TRUE(layout && (!strcmp(layout, "primary-left") || !strcmp(layout, "primary-right")))
-        << "run in the two-monitor session";
-    bool primaryRight = !strcmp(layout, "primary-right");
-    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(DistFile("morvella.dat").c_str()))
-        << "the native build has not generated morvella.dat";
 
     // The layout the session set up: the primary monitor at the origin, the
     // other beside it, left of it at negative x when the primary is right.
@@ -100,7 +110,7 @@ TEST(MultiMonitor, DISABLED_EveryMonitorShowsAWholePictureInEachDisplayMode)
     WriteIni("Speed", "20");
     WriteIni("Animation", "1");
     for (int display = 0; display <= 2; ++display) {
-        SCOPED_TRACE(testing::Message() << layout << ", Display " << display);
+        SCOPED_TRACE(testing::Message() << (primaryRight ? "primary-right" : "primary-left") << ", Display " << display);
         WriteIni("Display", std::to_string(display).c_str());
         SaverProcess saver;
         ASSERT_TRUE(StartSaver(saver, "/s", folder + "\\morvella.scr"));
@@ -182,14 +192,8 @@ std::string WindowPlaceOnce(HWND window, const std::string& expected)
 
 // A monitor plugged in while the saver runs is covered and shows its own
 // picture; unplugged, the window shrinks back. Neither change closes it.
-TEST(MultiMonitor, DISABLED_AMonitorComingOrGoingWhileRunningIsFollowed)
+TEST_F(MultiMonitor, DISABLED_AMonitorComingOrGoingWhileRunningIsFollowed)
 {
-    const char* layout = getenv("MORVELLA_MONITORS");
-    ASSERT_TRUE(layout && (!strcmp(layout, "primary-left") || !strcmp(layout, "primary-right")))
-        << "run in the two-monitor session";
-    bool primaryRight = !strcmp(layout, "primary-right");
-    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(DistFile("morvella.dat").c_str()))
-        << "the native build has not generated morvella.dat";
     // The other monitor, as the session set it up.
     const std::string other = primaryRight ? "L" : "R";
     const std::string plugIn =
