@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The signatures of the packages scripts/package.sh made: each program the
+# zip or the setup program carries, and the setup program itself, is signed
+# as expected (lib.sh, signature_expected) and is the program the build made.
+# With a certificate given, also what package.sh does without one, and with
+# a signature that fails half-way.
+#   signatures-test.sh WORK_DIR DIST_DIR PACKAGE_DIR [DIST_DIR PACKAGE_DIR]
+# The first pair is the release package, a second one the 64-bit test setup.
+set -uo pipefail
+work=${1:?work folder}; shift
+source "$(dirname "$0")/lib.sh"
+release=$("$root/scripts/version.sh") || exit 1
+eval "$release"
+base="morvella-$MORVELLA_VERSION"
+rm -rf "$work"
+mkdir -p "$work"
+
+# programs_as_expected DIST PACKAGE: the programs of PACKAGE's zip (of its
+# staging folder where it keeps no zip) and its setup program.
+programs_as_expected() {
+  local dist=$1 package=$2 from f
+  from="$package/stage/$base"
+  if [ -f "$package/$base-win32.zip" ]; then
+    from="$work/zip/$(basename "$package")"
+    mkdir -p "$from" && unzip -q -o -j "$package/$base-win32.zip" "$base/*.scr" "$base/*.exe" -d "$from"
+  fi
+  for f in morvella.scr morvella-convert.exe; do
+    [ -f "$dist/$f" ] || continue
+    check "$f is $(signature_expected)" signature_as_expected "$from/$f"
+    check "$f is the one the build made" same_program "$dist/$f" "$from/$f"
+  done
+  check "the setup program is $(signature_expected)" signature_as_expected "$package/$base-setup.exe"
+}
+
+while [ $# -ge 2 ]; do
+  echo "== the programs of $(basename "$2")"
+  programs_as_expected "$1" "$2"
+  shift 2
+done
+
+if [ -z "${MORVELLA_TEST_SIGNING_CA:-}" ]; then
+  echo "(made without a certificate: what signing does is not checked)"
+  finish
+fi
+# The release build packaged once more, into this test's folder.
+dist=$root/build/dist
+
+echo "== without a certificate"
+log=$(env -u MORVELLA_SIGN_CERT -u MORVELLA_SIGN_KEY -u MORVELLA_SIGN_PASS_FILE \
+        "$root/scripts/package.sh" "$dist" "$work/unsigned" 2>&1)
+check "package.sh says in one line that the programs are unsigned" \
+  test "$(grep -c 'programs are unsigned' <<<"$log")" -eq 1
+ca=$MORVELLA_TEST_SIGNING_CA
+MORVELLA_TEST_SIGNING_CA=
+programs_as_expected "$dist" "$work/unsigned"
+MORVELLA_TEST_SIGNING_CA=$ca
+check "the zip carries the saver exactly as built" cmp -s "$dist/morvella.scr" "$work/zip/unsigned/morvella.scr"
+
+echo "== half-given signing configurations"
+cert=$MORVELLA_SIGN_CERT key=$MORVELLA_SIGN_KEY
+while IFS='|' read -r what settings reason; do
+  out=$(env -u MORVELLA_SIGN_CERT -u MORVELLA_SIGN_KEY -u MORVELLA_SIGN_PASS_FILE $settings \
+          "$root/scripts/sign.sh" check 2>&1); rc=$?
+  check "$what: refused, naming the cause ($out)" bash -c '[ "$0" -eq 1 ] && grep -q -- "$1" <<<"$2"' "$rc" "$reason" "$out"
+done <<EOF
+a certificate without its key|MORVELLA_SIGN_CERT=$cert|without MORVELLA_SIGN_KEY
+a key without its certificate|MORVELLA_SIGN_KEY=$key|MORVELLA_SIGN_CERT (the certificate) is not given
+a key that is no file|MORVELLA_SIGN_CERT=$cert MORVELLA_SIGN_KEY=$work/none.key|none.key is not a readable file
+a password file that is no file|MORVELLA_SIGN_CERT=$cert MORVELLA_SIGN_KEY=$key MORVELLA_SIGN_PASS_FILE=$work|is not a readable file
+a certificate file that holds none|MORVELLA_SIGN_CERT=$key MORVELLA_SIGN_KEY=$key|holds no certificate
+a key URI without its PKCS#11 module|MORVELLA_SIGN_CERT=$cert MORVELLA_SIGN_KEY=pkcs11:object=signer|MORVELLA_SIGN_PKCS11_MODULE is not given
+a timestamp server alone|MORVELLA_SIGN_TIMESTAMP=http://127.0.0.1:9/|MORVELLA_SIGN_CERT (the certificate) is not given
+EOF
+
+echo "== a signature that fails when the setup program is signed"
+# osslsigncode refusing the last program: the programs before it, the zip
+# and an unsigned setup program are written by then.
+mkdir -p "$work/bin"
+printf '#!/bin/sh\ncase "$*" in *-setup.exe*) echo "refused by the test" >&2; exit 1 ;; esac\nexec %s "$@"\n' \
+  "$(command -v osslsigncode)" >"$work/bin/osslsigncode"
+chmod +x "$work/bin/osslsigncode"
+PATH="$work/bin:$PATH" "$root/scripts/package.sh" "$dist" "$work/failing" >"$work/failing.log" 2>&1; rc=$?
+check "package.sh fails ($rc)" test "$rc" -ne 0
+check "and leaves no package ($(ls -A "$work/failing" | tr '\n' ' '))" test -z "$(ls -A "$work/failing")"
+
+finish
