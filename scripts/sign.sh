@@ -90,8 +90,9 @@ configure() {
     readable "the password file" "$pass_file"
     args+=(-readpass "$pass_file")
   fi
-  local url
-  for url in $timestamp; do args+=(-ts "$url"); done
+  local url urls
+  read -ra urls <<<"$timestamp"
+  for url in "${urls[@]}"; do args+=(-ts "$url"); done
   summary="signing with $what, ${timestamp:+timestamped by $timestamp}"
   [ -n "$timestamp" ] || summary="${summary}no timestamp"
 }
