@@ -130,5 +130,6 @@ for file in "$@"; do
     printf '%s\n' "$log" | grep -vE '^[0-9A-F]+:error:|pass phrase:|^ *$' | head -n 6 >&2
     die "could not sign $file"
   fi
+  chmod --reference="$file" "$out"
   mv -f "$out" "$file"
 done
