@@ -28,6 +28,8 @@ for v in MORVELLA_SIGN_CERT MORVELLA_SIGN_KEY MORVELLA_SIGN_PKCS12 MORVELLA_SIGN
 done
 cd "$root"
 
+# What is missing is installed first: the signing tools come with it.
+[ $# -gt 0 ] || scripts/install-deps.sh
 # Before anything is built: a half-given signing configuration stops here.
 signing=1
 scripts/sign.sh check || { [ $? -eq 3 ] || exit 1; signing=; }
@@ -45,10 +47,7 @@ remove_unfinished() {
 }
 trap remove_unfinished EXIT
 
-if [ $# -eq 0 ]; then
-  scripts/install-deps.sh
-  scripts/build.sh
-fi
+[ $# -gt 0 ] || scripts/build.sh
 
 release=$(scripts/version.sh)
 eval "$release"

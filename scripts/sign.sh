@@ -57,6 +57,10 @@ configure() {
   if [ -z "$cert$key$pkcs12$pass_file$module$engine$timestamp" ]; then
     return 2
   fi
+  # Only a run that signs needs the tools: an unsigned package is made as
+  # well on a machine that has never had them.
+  command -v osslsigncode >/dev/null || die "osslsigncode is missing (scripts/install-deps.sh installs it)"
+  command -v openssl >/dev/null || die "openssl is missing (scripts/install-deps.sh installs it)"
   local what
   if [ -n "$pkcs12" ]; then
     [ -z "$cert$key$module$engine" ] ||
@@ -96,9 +100,6 @@ configure() {
   summary="signing with $what, ${timestamp:+timestamped by $timestamp}"
   [ -n "$timestamp" ] || summary="${summary}no timestamp"
 }
-
-command -v osslsigncode >/dev/null || die "osslsigncode is missing (scripts/install-deps.sh installs it)"
-command -v openssl >/dev/null || die "openssl is missing (scripts/install-deps.sh installs it)"
 
 if [ "${1:-}" = check ]; then
   configure

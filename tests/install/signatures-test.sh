@@ -50,6 +50,9 @@ log=$(env -u MORVELLA_SIGN_CERT -u MORVELLA_SIGN_KEY -u MORVELLA_SIGN_PASS_FILE 
         "$root/scripts/package.sh" "$dist" "$work/unsigned" 2>&1)
 check "package.sh says in one line that the programs are unsigned" \
   test "$(grep -c 'programs are unsigned' <<<"$log")" -eq 1
+# A machine that has never signed has neither tool before install-deps runs.
+env -i PATH="$work/no-tools" "$BASH" "$root/scripts/sign.sh" check >/dev/null 2>&1; rc=$?
+check "nothing given: sign.sh needs neither osslsigncode nor openssl to say so ($rc)" test "$rc" -eq 3
 ca=$MORVELLA_TEST_SIGNING_CA
 MORVELLA_TEST_SIGNING_CA=
 programs_as_expected "$dist" "$work/unsigned"
