@@ -118,17 +118,36 @@ if [ "${1:-}" = -n ]; then name=${2:?-n needs a name}; shift 2; fi
 configure
 [ $? -eq 2 ] && die "no signing certificate given (MORVELLA_SIGN_CERT or MORVELLA_SIGN_PKCS12)"
 
+# osslsigncode runs in a session of its own (below), out of reach of the
+# terminal's Ctrl+C: an interrupted run stops it here, leaves the program as
+# it was, and ends as interrupted, so that whatever started this stops too.
+signer= out= log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+interrupted() {  # SIGNAL
+  [ -z "$signer" ] || kill -TERM -- "-$signer" "$signer" 2>/dev/null
+  rm -f "$out" "$log"
+  trap - "$1"
+  kill -"$1" $$
+}
+trap 'interrupted INT' INT
+trap 'interrupted TERM' TERM
+trap 'interrupted HUP' HUP
+
 for file in "$@"; do
   readable "the program" "$file"
   out="$file.signing"
   rm -f "$out"
   # A new session without a terminal: a key that needs a password nobody
   # gave fails at once instead of waiting for one at a prompt.
-  if ! log=$(setsid -w osslsigncode sign "${args[@]}" -h sha256 ${name:+-n "$name"} \
-               -in "$file" -out "$out" </dev/null 2>&1) || [ ! -s "$out" ]; then
+  setsid -w osslsigncode sign "${args[@]}" -h sha256 ${name:+-n "$name"} \
+    -in "$file" -out "$out" </dev/null >"$log" 2>&1 &
+  signer=$!
+  wait "$signer"; rc=$?
+  signer=
+  if [ $rc -ne 0 ] || [ ! -s "$out" ]; then
     rm -f "$out"
     # osslsigncode's own words, without OpenSSL's error stack.
-    printf '%s\n' "$log" | grep -vE '^[0-9A-F]+:error:|pass phrase:|^ *$' | head -n 6 >&2
+    grep -vE '^[0-9A-F]+:error:|pass phrase:|^ *$' "$log" | head -n 6 >&2
     die "could not sign $file"
   fi
   chmod --reference="$file" "$out"

@@ -83,4 +83,25 @@ PATH="$work/bin:$PATH" "$root/scripts/package.sh" "$dist" "$work/failing" >"$wor
 check "package.sh fails ($rc)" test "$rc" -ne 0
 check "and leaves no package ($(ls -A "$work/failing" | tr '\n' ' '))" test -z "$(ls -A "$work/failing")"
 
+echo "== Ctrl+C while a timestamp server does not answer"
+# osslsigncode waiting for ever, and Ctrl+C to package.sh's process group as
+# a terminal sends it (with SIGINT as a terminal leaves it, whatever this
+# test inherited).
+mkdir -p "$work/hang"
+printf '#!/bin/sh\necho $$ >"%s"\nexec sleep 60\n' "$work/hang/signing" >"$work/hang/osslsigncode"
+chmod +x "$work/hang/osslsigncode"
+PATH="$work/hang:$PATH" setsid env --default-signal=INT \
+  "$root/scripts/package.sh" "$dist" "$work/interrupted" >"$work/interrupted.log" 2>&1 &
+run=$!
+for _ in $(seq 100); do [ -s "$work/hang/signing" ] && break; sleep 0.2; done
+kill -INT -- "-$run"
+for _ in $(seq 50); do kill -0 "$run" 2>/dev/null || break; sleep 0.2; done
+stopped=yes; kill -0 "$run" 2>/dev/null && stopped=no
+kill -KILL -- "-$run" 2>/dev/null; wait "$run"
+signer=$(cat "$work/hang/signing" 2>/dev/null)
+check "package.sh stops within 10 seconds ($stopped)" test "$stopped" = yes
+check "and leaves no osslsigncode running" bash -c '[ -n "$0" ] && ! kill -0 "$0" 2>/dev/null' "$signer"
+kill -KILL "$signer" 2>/dev/null
+check "and no package ($(ls -A "$work/interrupted" | tr '\n' ' '))" test -z "$(ls -A "$work/interrupted")"
+
 finish
