@@ -79,7 +79,16 @@ configure() {
       [[ $key == pkcs11:* ]] || die "with a PKCS#11 module, MORVELLA_SIGN_KEY is the key's pkcs11: URI, not $key"
       if [ -n "$engine" ]; then
         readable "the PKCS#11 engine" "$engine"
-        args+=(-pkcs11engine "$engine")
+        # osslsigncode 2.5 (Debian 12's) gives the engine it loads by path
+        # that path as its name, and libp11's engine, named "pkcs11",
+        # refuses to start under another: that one is found by its name in
+        # its folder instead, as every version does.
+        if [ "$(basename "$engine")" = pkcs11.so ]; then
+          export OPENSSL_ENGINES
+          OPENSSL_ENGINES=$(dirname "$engine")
+        else
+          args+=(-pkcs11engine "$engine")
+        fi
       fi
       args+=(-pkcs11module "$module" -key "$key")
       what="$what, key on the token of $module"

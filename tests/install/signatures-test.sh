@@ -72,6 +72,30 @@ a certificate file that holds none|MORVELLA_SIGN_CERT=$key MORVELLA_SIGN_KEY=$ke
 a key URI without its PKCS#11 module|MORVELLA_SIGN_CERT=$cert MORVELLA_SIGN_KEY=pkcs11:object=signer|MORVELLA_SIGN_PKCS11_MODULE is not given
 EOF
 
+echo "== a key on a token (SoftHSM2 standing in), with the engine named and without"
+export SOFTHSM2_CONF="$work/softhsm2.conf"
+mkdir -p "$work/tokens"
+printf 'directories.tokendir = %s\nobjectstore.backend = file\n' "$work/tokens" >"$SOFTHSM2_CONF"
+echo 2718 >"$work/token.pin"
+openssl pkcs8 -topk8 -nocrypt -in "$key" -passin "file:$MORVELLA_SIGN_PASS_FILE" -out "$work/token-key.p8"
+softhsm2-util --init-token --free --label "Morvella release" --pin 2718 --so-pin 3141 >/dev/null &&
+  softhsm2-util --import "$work/token-key.p8" --token "Morvella release" --label codesign --id 01 \
+    --pin 2718 >/dev/null || echo "FAIL: no token to sign with"
+rm -f "$work/token-key.p8"
+# The engine named: a copy in a folder of one's own, as a release signer may
+# keep one.
+mkdir -p "$work/my engines"
+cp "$(openssl version -e | sed -n 's/^ENGINESDIR: "\(.*\)"$/\1/p')/pkcs11.so" "$work/my engines/"
+for engine in "$work/my engines/pkcs11.so" ""; do
+  program="$work/token${engine:+-engine}.scr"
+  cp "$dist/morvella.scr" "$program"
+  env -u MORVELLA_SIGN_PKCS12 MORVELLA_SIGN_CERT="$cert" MORVELLA_SIGN_PASS_FILE="$work/token.pin" \
+    MORVELLA_SIGN_PKCS11_MODULE=/usr/lib/softhsm/libsofthsm2.so MORVELLA_SIGN_PKCS11_ENGINE="$engine" \
+    MORVELLA_SIGN_KEY='pkcs11:token=Morvella%20release;object=codesign;type=private' \
+    "$root/scripts/sign.sh" -n Morvella "$program"
+  check "the saver signed by the key on the token (engine: ${engine:-the default})" signature_as_expected "$program"
+done
+
 echo "== a signature that fails when the setup program is signed"
 # osslsigncode refusing the last program: the programs before it, the zip
 # and an unsigned setup program are written by then.
