@@ -13,6 +13,8 @@
 ;                generated list of the saver's files with their sizes
 ;   ESTIMATED_KB size of the installed files, for Apps / Add or Remove Programs
 ;   OUTFILE      the setup program to write
+;   SIGN         (when a certificate is given) the command that signs a
+;                program in place: scripts/sign.sh
 ;
 ; Exit codes: 0 done; 1 cancelled by the user; 2 stopped before changing
 ; anything (no administrator rights, the saver in use, a newer version
@@ -46,6 +48,13 @@ ManifestSupportedOS all
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
+; The uninstaller is signed as makensis makes it, before it goes into the
+; setup program; the setup program once it is written. A failed signature
+; fails the build.
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" -n "${PRODUCT} Uninstall" "%1"' = 0
+  !finalize '"${SIGN}" -n "${PRODUCT} ${VERSION} Setup" "%1"' = 0
+!endif
 ; Only the uninstaller and the read-me texts go here; the saver itself goes
 ; to the screen-saver folder, found at run time.
 InstallDir "$PROGRAMFILES\Morvella"

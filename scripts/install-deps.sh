@@ -8,7 +8,7 @@ packages=(
   mingw-w64 g++-mingw-w64-i686-posix googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   wine wine32 wine64 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
-  g++-mingw-w64-x86-64-posix nsis zip
+  g++-mingw-w64-x86-64-posix nsis zip unzip osslsigncode openssl softhsm2 libengine-pkcs11-openssl
   xvfb xauth x11-utils xdotool imagemagick
   tigervnc-standalone-server x11-xserver-utils gcc-multilib libxrandr-dev
   libxrandr2:i386 libxinerama1:i386 libxcomposite1:i386 libxi6:i386 libxcursor1:i386 libxrender1:i386

@@ -10,12 +10,44 @@
 # On a machine that runs no 32-bit programs (scripts/wine-arch.sh) it also
 # makes, for the install tests only, a 64-bit setup program of the 64-bit
 # test build in build/package64; that one is never a release file.
+#
+# Given a certificate and key (MORVELLA_SIGN_*, see scripts/sign.sh), the
+# saver, the converter, the uninstaller and the setup program are signed, and
+# the zip and the setup program carry the signed files; without one they are
+# unsigned and a line says so. A run that fails leaves no package behind.
+#
+#   package.sh                     installs, builds, packages as above
+#   package.sh DIST OUT [TARGET]   packages DIST, already built, into OUT only
+#                                  (TARGET: makensis's, for a 64-bit setup)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Signing files named relative to where this was started, before it moves.
+for v in MORVELLA_SIGN_CERT MORVELLA_SIGN_KEY MORVELLA_SIGN_PKCS12 MORVELLA_SIGN_PASS_FILE \
+         MORVELLA_SIGN_PKCS11_MODULE MORVELLA_SIGN_PKCS11_ENGINE; do
+  case ${!v:-/} in /* | pkcs11:*) ;; *) export "$v=$PWD/${!v}" ;; esac
+done
 cd "$root"
 
-scripts/install-deps.sh
-scripts/build.sh
+# What is missing is installed first: the signing tools come with it.
+[ $# -gt 0 ] || scripts/install-deps.sh
+# Before anything is built: a half-given signing configuration stops here.
+signing=1
+scripts/sign.sh check || { [ $? -eq 3 ] || exit 1; signing=; }
+
+# What this run writes: a failed run removes it again, so that no package
+# with unsigned or half-signed programs is left to be mistaken for a release.
+made=()
+remove_unfinished() {
+  local rc=$?
+  if [ $rc -ne 0 ] && [ ${#made[@]} -gt 0 ]; then
+    rm -rf "${made[@]}"
+    echo "package: failed; removed the unfinished package" >&2
+  fi
+  return $rc
+}
+trap remove_unfinished EXIT
+
+[ $# -gt 0 ] || scripts/build.sh
 
 release=$(scripts/version.sh)
 eval "$release"
@@ -60,15 +92,18 @@ package() {
     [ -f "$dist/$f" ] || { echo "package: $dist/$f is missing" >&2; exit 1; }
   done
 
+  made+=("$stage" "$out/$base-win32.zip" "$out/$base-setup.exe")
   rm -rf "$stage" "$out/$base-win32.zip" "$out/$base-setup.exe"
   mkdir -p "$stage/$base"
   local files=()
   for f in "${saver_files[@]}"; do files+=("$dist/$f"); done
   cp "${files[@]}" "$stage/$base/"
+  [ -z "$signing" ] || scripts/sign.sh -n "$MORVELLA_PRODUCT" "$stage/$base/morvella.scr"
   # The model converter travels in the zip for those who make their own
   # object; the setup program puts only the saver's files in the system folder.
   if [ -f "$dist/morvella-convert.exe" ]; then
     cp "$dist/morvella-convert.exe" "$stage/$base/"
+    [ -z "$signing" ] || scripts/sign.sh -n "$MORVELLA_PRODUCT model converter" "$stage/$base/morvella-convert.exe"
     third_party >"$stage/$base/THIRD-PARTY.txt"
   fi
   text package/readme-en.txt >"$stage/$base/readme-en.txt"
@@ -96,15 +131,37 @@ package() {
     echo '!macroend'
   } >"$stage/files.nsh"
   cp "$stage/$base/readme-en.txt" "$stage/$base/readme-ja.txt" "$stage/$base/LICENSE.txt" "$stage/"
-  local kib
-  kib=$(du -c -k --apparent-size "${files[@]}" "$stage"/*.txt | tail -n 1 | cut -f 1)
+  local kib staged=()
+  for f in "${saver_files[@]}"; do staged+=("$stage/$base/$f"); done
+  kib=$(du -c -k --apparent-size "${staged[@]}" "$stage"/*.txt | tail -n 1 | cut -f 1)
 
+  # The uninstaller exists only inside the setup program: makensis has it
+  # signed as it is made, and the setup program once it is written.
   makensis -V2 -WX -INPUTCHARSET UTF8 ${target:+"-XTarget $target"} \
     "-DVERSION=$MORVELLA_VERSION" "-DFILE_VERSION=$MORVELLA_FILE_VERSION" \
     "-DPRODUCT=$MORVELLA_PRODUCT" "-DPUBLISHER=$MORVELLA_PUBLISHER" \
     "-DSTAGE=$stage" "-DESTIMATED_KB=$kib" "-DOUTFILE=$out/$base-setup.exe" \
+    ${signing:+"-DSIGN=$root/scripts/sign.sh"} \
     package/morvella.nsi
 }
+
+# sizes OUT: the programs as packed, and the two downloads.
+sizes() {
+  local f state=unsigned
+  [ -z "$signing" ] || state=signed
+  for f in "$1/stage/$base"/*.scr "$1/stage/$base"/*.exe "$1/$base-win32.zip" "$1/$base-setup.exe"; do
+    [ -f "$f" ] || continue
+    case $f in *.zip) printf '%-40s %8d bytes\n' "$(basename "$f")" "$(stat -c %s "$f")" ;;
+               *) printf '%-40s %8d bytes, %s\n' "$(basename "$f")" "$(stat -c %s "$f")" "$state" ;;
+    esac
+  done
+}
+
+if [ $# -gt 0 ]; then
+  package "$(cd "$1" && pwd)" "$(mkdir -p "$2" && cd "$2" && pwd)" "${3:-}"
+  sizes "$2"
+  exit 0
+fi
 
 package "$root/build/dist" "$root/build/package"
 if [ "$(scripts/wine-arch.sh)" = win64 ]; then
@@ -112,7 +169,4 @@ if [ "$(scripts/wine-arch.sh)" = win64 ]; then
   rm -f "$root/build/package64/$base-win32.zip"
   echo "package: this machine runs no 32-bit programs; a 64-bit setup program for the install tests is in build/package64"
 fi
-
-for f in build/dist/morvella.scr "build/package/$base-win32.zip" "build/package/$base-setup.exe"; do
-  printf '%-40s %8d bytes\n' "$(basename "$f")" "$(stat -c %s "$f")"
-done
+sizes build/package

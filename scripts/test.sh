@@ -1,13 +1,21 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, makes the release package, and runs
-# every test: the native unit tests, fuzzing and benchmarks, then the Windows
-# tests under Wine in a private Xvfb display and a fresh private Wine prefix,
-# torn down at the end, and the install tests, each in its own fresh prefix.
+# Installs what is missing, builds, makes the release package (signed with a
+# throw-away certificate), and runs every test: the native unit tests,
+# fuzzing and benchmarks, then the Windows tests under Wine in a private Xvfb
+# display and a fresh private Wine prefix, torn down at the end, and the
+# install tests, each in its own fresh prefix.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 scripts/install-deps.sh || exit 1
+# The package is signed as a release would be, with a throw-away certificate
+# made for this run; the tests check every signature against its root.
+signing="$root/build/test-signing"
+tests/install/test-certificate.sh "$signing" || exit 1
+unset MORVELLA_SIGN_PKCS12 MORVELLA_SIGN_PKCS11_MODULE MORVELLA_SIGN_PKCS11_ENGINE MORVELLA_SIGN_TIMESTAMP
+export MORVELLA_SIGN_CERT="$signing/signer.pem" MORVELLA_SIGN_KEY="$signing/signer.key" \
+       MORVELLA_SIGN_PASS_FILE="$signing/password.txt" MORVELLA_TEST_SIGNING_CA="$signing/root.pem"
 scripts/package.sh || exit 1
 
 arch=$(scripts/wine-arch.sh)

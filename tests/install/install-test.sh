@@ -6,8 +6,8 @@
 # and the uninstaller.
 #   install-test.sh win32|win64 PACKAGE_DIR DIST_DIR SAVERCTL_EXE WORK_DIR
 # PACKAGE_DIR holds the setup program of this version; DIST_DIR the files it
-# must put down; SAVERCTL_EXE is the starter built for the prefix's
-# architecture.
+# must put down (the programs among them signed, when the package is);
+# SAVERCTL_EXE is the starter built for the prefix's architecture.
 set -uo pipefail
 arch=${1:?win32|win64}; package=${2:?package folder}; dist=${3:?dist folder}
 saverctl=${4:?saverctl}; work=${5:?work folder}
@@ -45,7 +45,7 @@ installed_files_match() {  # [FILE...]: the files not named are the user's
   local f
   for f in "${files[@]}"; do
     [[ " $* " == *" $f "* ]] && continue
-    cmp -s "$dist/$f" "$saverdir/$f" || { echo "  $f differs or is missing"; return 1; }
+    same_program "$dist/$f" "$saverdir/$f" || { echo "  $f differs or is missing"; return 1; }
   done
 }
 pending() { reg_value 'HKLM\System\CurrentControlSet\Control\Session Manager' PendingFileRenameOperations; }
@@ -132,6 +132,8 @@ quiet=$(uninst_value QuietUninstallString)
 uninstaller=$(printf '%s' "$quiet" | sed -n 's/^"\([^"]*\)".*/\1/p')
 program_dir=$(dirname "$(unix_path "$uninstaller")")
 check "the registered uninstaller exists ($uninstaller)" test -f "$program_dir/uninstall.exe"
+check "the uninstaller is $(signature_expected)" signature_as_expected "$program_dir/uninstall.exe"
+check "the installed saver is $(signature_expected)" signature_as_expected "$saverdir/morvella.scr"
 
 echo "== a reinstall that finds its own files but no record of them"
 # The files as this very setup puts them down are its own, even when the

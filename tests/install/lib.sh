@@ -94,3 +94,44 @@ saver_animates() {
   echo "  $name: $coloured coloured pixels, ${changed:-?} changed between two captures"
   [ -n "$ended" ] && [ "${coloured:-0}" -gt 2000 ] && [ "${changed%.*}" -gt 500 ] 2>/dev/null
 }
+
+# Signatures. scripts/test.sh signs the package with a throw-away certificate
+# and names its root in MORVELLA_TEST_SIGNING_CA: every program must then
+# carry a SHA-256 Authenticode signature that verifies against that root.
+# Without it the package was made without a certificate: no program is signed.
+signature_expected() {
+  if [ -n "${MORVELLA_TEST_SIGNING_CA:-}" ]; then echo "signed (SHA-256) by the test certificate"; else echo unsigned; fi
+}
+signature_as_expected() {  # FILE
+  local out
+  if [ -z "${MORVELLA_TEST_SIGNING_CA:-}" ]; then
+    out=$(osslsigncode verify -in "$1" 2>&1)
+    grep -q '^No signature found' <<<"$out" || { echo "  $(basename "$1") carries a signature"; return 1; }
+    return 0
+  fi
+  if out=$(osslsigncode verify -CAfile "$MORVELLA_TEST_SIGNING_CA" -in "$1" 2>&1) &&
+     grep -Eq '^Message digest algorithm *: SHA256' <<<"$out"; then
+    return 0
+  fi
+  echo "  $(basename "$1"): $(grep -E 'No signature|digest algorithm *:|verification|Failed' <<<"$out" | head -n 3 | tr -s '\n\t' '  ')"
+  return 1
+}
+# same_program BUILT FILE: FILE is BUILT, or BUILT with an Authenticode
+# signature added: longer, and unlike it only in the PE checksum and the
+# entry that points at the signature.
+same_program() {
+  cmp -s "$1" "$2" && return 0
+  [ "$(head -c 2 "$1")" = MZ ] || return 1
+  local pe dir
+  pe=$(od -An -tu4 -j 60 -N 4 "$1" | tr -d ' ')
+  case $(od -An -tx2 -j $((pe + 24)) -N 2 "$1" | tr -d ' ') in
+    010b) dir=$((pe + 152)) ;;  # PE32: the security directory
+    020b) dir=$((pe + 168)) ;;  # PE32+
+    *) return 1 ;;
+  esac
+  [ "$(stat -c %s "$2")" -gt "$(stat -c %s "$1")" ] || return 1
+  { cmp -l "$1" "$2" 2>/dev/null || true; } | awk -v sum=$((pe + 88)) -v dir="$dir" '
+    { at = $1 - 1 }
+    !((at >= sum && at < sum + 4) || (at >= dir && at < dir + 8)) { other = 1 }
+    END { exit other }'
+}
