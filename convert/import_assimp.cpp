@@ -1,5 +1,5 @@
 // The reader: every format the model-import library reads in this build
-// (all of them natively; Wavefront OBJ and STL in the Windows build).
+// (all of them natively; the common formats in the Windows build).
 #include "convert/import.h"
 
 #include "convert/utf8_path.h"
@@ -95,7 +95,7 @@ void Walk(const aiScene* ai, const aiNode* node, const aiMatrix4x4& parent, std:
     t.normal = linear.Inverse().Transpose();
     for (unsigned m = 0; m < node->mNumMeshes; ++m) {
         const unsigned index = node->mMeshes[m];
-        if (index < ai->mNumMeshes && ai->mMeshes[index])
+        if (index < parts.size() && ai->mMeshes[index])
             AddInstance(ai->mMeshes[index], t, &parts[index], result);
     }
     for (unsigned c = 0; c < node->mNumChildren; ++c)
@@ -155,12 +155,21 @@ ImportResult ImportModel(const std::string& path, Scene* scene)
             result.error = "the file could not be read";
         return result;
     }
+    return ImportScene(*ai, scene);
+}
+
+ImportResult ImportScene(const aiScene& read, Scene* scene)
+{
+    ImportResult result;
+    const aiScene* ai = &read;
     if (!ai->mRootNode || (ai->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
         result.error = "the file holds no meshes";
         return result;
     }
-    std::vector<Part> parts(ai->mNumMeshes);
-    for (unsigned m = 0; m < ai->mNumMeshes; ++m) {
+    // A mesh list without its array is a list of nothing.
+    const unsigned meshes = ai->mMeshes ? ai->mNumMeshes : 0;
+    std::vector<Part> parts(meshes);
+    for (unsigned m = 0; m < meshes; ++m) {
         const aiMesh* mesh = ai->mMeshes[m];
         if (!mesh)
             continue;
