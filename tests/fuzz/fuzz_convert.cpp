@@ -214,18 +214,20 @@ std::string TextureName(FuzzedDataProvider& in)
     }
 }
 
+// With the bytes used up (every value then its least) a material has a
+// colour, a texture and a name.
 aiMaterial* Material(FuzzedDataProvider& in)
 {
     aiMaterial* material = new aiMaterial();
-    if (in.ConsumeBool()) {
+    if (!in.ConsumeBool()) {
         const aiColor4D colour(Coordinate(in), Coordinate(in), Coordinate(in), Coordinate(in));
         material->AddProperty(&colour, 1, AI_MATKEY_COLOR_DIFFUSE);
     }
-    if (in.ConsumeBool()) {
+    if (!in.ConsumeBool()) {
         const aiString texture(TextureName(in));
         material->AddProperty(&texture, AI_MATKEY_TEXTURE_DIFFUSE(0));
     }
-    if (in.ConsumeBool()) {
+    if (!in.ConsumeBool()) {
         const aiString name(in.ConsumeRandomLengthString(64));
         material->AddProperty(&name, AI_MATKEY_NAME);
     }
@@ -253,15 +255,21 @@ aiMatrix4x4 Transform(FuzzedDataProvider& in)
     return m;
 }
 
+// The root names every mesh once, as most files' trees come to; any node
+// may name more (a mesh placed twice) and some that are not there.
 aiNode* Node(FuzzedDataProvider& in, unsigned meshes, int depth)
 {
     aiNode* node = new aiNode();
     node->mTransformation = Transform(in);
-    const unsigned named = in.ConsumeIntegralInRange(0, 4);
-    node->mNumMeshes = named;
-    node->mMeshes = new unsigned[named];
-    for (unsigned m = 0; m < named; ++m)
-        node->mMeshes[m] = Index(in, meshes);
+    std::vector<unsigned> named;
+    if (depth == 0)
+        for (unsigned m = 0; m < meshes; ++m)
+            named.push_back(m);
+    for (unsigned more = in.ConsumeIntegralInRange(0, 4); more > 0; --more)
+        named.push_back(Index(in, meshes));
+    node->mNumMeshes = (unsigned)named.size();
+    node->mMeshes = new unsigned[named.size()];
+    std::copy(named.begin(), named.end(), node->mMeshes);
     const unsigned children = depth < 6 ? in.ConsumeIntegralInRange(0, 3) : 0;
     if (children) {
         node->mNumChildren = children;
@@ -307,9 +315,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!Options(in, &options))
         return 0;
 
-    // The few bytes of the materials first: short inputs reach them too.
+    // The few bytes of the materials and the tree first: short inputs reach
+    // them too.
     aiScene ai;
-    const unsigned materials = in.ConsumeIntegralInRange(0, 4);
+    const unsigned materials = 4 - in.ConsumeIntegralInRange(0, 4);
     ai.mNumMaterials = materials;
     ai.mMaterials = new aiMaterial*[materials];
     for (unsigned m = 0; m < materials; ++m)
@@ -317,13 +326,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const unsigned meshes = in.ConsumeIntegralInRange(0, 40);
     ai.mNumMeshes = meshes;
     ai.mMeshes = new aiMesh*[meshes];
+    ai.mRootNode = Node(in, meshes, 0);
     unsigned large = 0;
     for (unsigned m = 0; m < meshes; ++m) {
         const unsigned material = Index(in, materials);
         ai.mMeshes[m] = Mesh(in, &large);
         ai.mMeshes[m]->mMaterialIndex = material;
     }
-    ai.mRootNode = Node(in, meshes, 0);
 
     Scene scene;
     const ImportResult imported = ImportScene(ai, &scene);
