@@ -65,7 +65,12 @@ const std::string& OutputPath()
 float Coordinate(FuzzedDataProvider& in)
 {
     switch (in.ConsumeIntegralInRange(0, 3)) {
-    case 0: return in.ConsumeFloatingPoint<float>();   // any float, NaN and infinities too
+    case 0: {   // any bits: NaN, infinities and denormals too
+        const uint32_t bits = in.ConsumeIntegral<uint32_t>();
+        float f;
+        memcpy(&f, &bits, sizeof f);
+        return f;
+    }
     case 1: return (float)in.ConsumeIntegralInRange(-4, 4);
     case 2: return (float)in.ConsumeIntegralInRange(-4, 4) * 1e30f;
     default: return (float)in.ConsumeIntegralInRange(-4, 4) * 1e-30f;
@@ -130,11 +135,11 @@ aiMesh* SmallMesh(FuzzedDataProvider& in)
     return mesh;
 }
 
-// A grid of up to 200 x 200 squares (80,000 triangles) with heights from
+// A grid of up to 150 x 150 squares (45,000 triangles) with heights from
 // the bytes: enough to be simplified to one draw, or split with --parts.
 aiMesh* GridMesh(FuzzedDataProvider& in)
 {
-    const unsigned across = in.ConsumeIntegralInRange(1, 200), down = in.ConsumeIntegralInRange(1, 200);
+    const unsigned across = in.ConsumeIntegralInRange(1, 150), down = in.ConsumeIntegralInRange(1, 150);
     const bool closedRows = in.ConsumeBool();   // the rows wrap round, a tube
     std::vector<float> heights(in.ConsumeIntegralInRange(1, 16));
     for (float& h : heights)
@@ -167,7 +172,7 @@ aiMesh* GridMesh(FuzzedDataProvider& in)
 aiMesh* FanMesh(FuzzedDataProvider& in)
 {
     const unsigned around = in.ConsumeIntegralInRange(3, 3000);
-    std::vector<float> heights(in.ConsumeIntegralInRange(1, 16));
+    std::vector<float> heights(in.ConsumeIntegralInRange(1, 64));
     for (float& h : heights)
         h = Coordinate(in);
     aiMesh* mesh = new aiMesh();
