@@ -133,8 +133,17 @@ ImportResult ImportModel(const std::string& path, Scene* scene)
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
     // The library's own file access takes UTF-8 paths: on Windows it opens
     // them with wide-character calls, the model's material files too.
-    const aiScene* ai = importer.ReadFile(path, aiProcess_Triangulate | aiProcess_SortByPType |
-                                                    aiProcess_FlipUVs | aiProcess_ValidateDataStructure);
+    // It looks for the files a model names (a glTF's buffers, an OBJ's
+    // materials) in the model's folder, but given a bare file name it has
+    // no folder and first opens the name as the file gives it: a name like
+    // \\host\share\x.bin would make Windows connect to that host and offer
+    // it the user's credentials. Given the whole path, every name the file
+    // gives is looked for below the model's own folder.
+    std::error_code ec;
+    const std::filesystem::path whole = std::filesystem::absolute(Utf8Path(path), ec);
+    const std::string readPath = ec ? path : PathUtf8(whole);
+    const aiScene* ai = importer.ReadFile(readPath, aiProcess_Triangulate | aiProcess_SortByPType |
+                                                        aiProcess_FlipUVs | aiProcess_ValidateDataStructure);
     if (!ai) {
         const std::string formats = ImportFormats();
         if (IsOldLightWave(path) && formats.find("*.lwo") != std::string::npos) {
@@ -143,6 +152,10 @@ ImportResult ImportModel(const std::string& path, Scene* scene)
             return result;
         }
         result.error = importer.GetErrorString();
+        // Some of its messages name the file: as the user gave it.
+        for (size_t at = 0; readPath != path && (at = result.error.find(readPath, at)) != std::string::npos;
+             at += path.size())
+            result.error.replace(at, readPath.size(), path);
         if (result.error.rfind("No suitable reader", 0) == 0) {
             result.error = "not a kind of model file this build reads";
 #ifdef _WIN32

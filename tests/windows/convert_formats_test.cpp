@@ -15,6 +15,9 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -41,8 +44,17 @@ std::string ReadText(const std::string& path)
     return text;
 }
 
-// Runs the converter with its output and errors in `log`; its exit code.
-DWORD Convert(const std::string& args, const std::string& log)
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    if (FILE* file = fopen(path.c_str(), "wb")) {
+        fwrite(bytes.data(), 1, bytes.size(), file);
+        fclose(file);
+    }
+}
+
+// Runs the converter with its output and errors in `log`, in `folder` when
+// one is given; its exit code.
+DWORD Convert(const std::string& args, const std::string& log, const char* folder = NULL)
 {
     const std::string exe = DistFile("morvella-convert.exe");
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
@@ -54,7 +66,7 @@ DWORD Convert(const std::string& args, const std::string& log)
     startup.hStdOutput = startup.hStdError = out;
     std::string line = "\"" + exe + "\" " + args;
     PROCESS_INFORMATION run = {};
-    const BOOL started = CreateProcessA(exe.c_str(), &line[0], NULL, NULL, TRUE, 0, NULL, NULL, &startup, &run);
+    const BOOL started = CreateProcessA(exe.c_str(), &line[0], NULL, NULL, TRUE, 0, NULL, folder, &startup, &run);
     CloseHandle(out);
     if (!started)
         return 0xFFFFFFFF;
@@ -110,5 +122,50 @@ TEST_P(ConverterFormats, ConvertsToTheLinuxConvertersCounts)
 
 INSTANTIATE_TEST_SUITE_P(Table, ConverterFormats, ::testing::ValuesIn(kRows),
                          [](const ::testing::TestParamInfo<formats_table::Row>& info) { return info.param.name; });
+
+// Damaged and hostile files of the formats read now, each ended at once
+// with exit code 1, one line that says why, and no output: a glTF,
+// converted by its bare name from its own folder, whose buffer is a file on
+// another computer (\\host\share\..., which Windows would connect to with
+// the user's credentials; Wine keeps such a share in its prefix).
+TEST(ConverterHostileFiles, EndAtOnceWithOneClearLineAndNoOutput)
+{
+    const std::string folder = TestDir("ConverterHostileFiles");
+    const std::string triangle("\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x80\x3f\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x80\x3f\0\0\0\0",
+                               36);
+    const char* prefix = getenv("WINEPREFIX");
+    ASSERT_TRUE(prefix != NULL) << "the tests run under Wine";
+    std::string share = std::string("Z:") + prefix + "/dosdevices/unc/127.0.0.1/share";
+    for (char& c : share)
+        if (c == '/')
+            c = '\\';
+    SHCreateDirectoryExA(NULL, share.c_str(), NULL);
+    WriteBytes(share + "\\remote.bin", triangle);
+    const struct {
+        const char* file;
+        std::string bytes;
+        const char* says;
+    } cases[] = {
+        {"network.gltf",
+         "{\"asset\":{\"version\":\"2.0\"},\"scene\":0,\"scenes\":[{\"nodes\":[0]}],\"nodes\":[{\"mesh\":0}],"
+         "\"meshes\":[{\"primitives\":[{\"attributes\":{\"POSITION\":0}}]}],"
+         "\"buffers\":[{\"uri\":\"\\\\\\\\127.0.0.1\\\\share\\\\remote.bin\",\"byteLength\":36}],"
+         "\"bufferViews\":[{\"buffer\":0,\"byteLength\":36}],"
+         "\"accessors\":[{\"bufferView\":0,\"componentType\":5126,\"count\":3,\"type\":\"VEC3\"}]}",
+         "could not open referenced file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        WriteBytes(folder + "\\" + c.file, c.bytes);
+        const std::string log = folder + "\\log.txt";
+        const DWORD started = GetTickCount();
+        EXPECT_EQ(1u, Convert(std::string(c.file) + " out.dat", log, folder.c_str()));
+        EXPECT_LT(GetTickCount() - started, 30000u);
+        const std::string text = ReadText(log);
+        EXPECT_NE(std::string::npos, text.find(c.says)) << text;
+        EXPECT_EQ(1u, (unsigned)std::count(text.begin(), text.end(), '\n')) << text;
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder + "\\out.dat").c_str()));
+    }
+}
 
 }  // namespace
