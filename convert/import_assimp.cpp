@@ -10,6 +10,7 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -115,6 +116,51 @@ bool IsOldLightWave(const std::string& path)
     return got == sizeof(head) && memcmp(head, "FORM", 4) == 0 && memcmp(head + 8, "LWOB", 4) == 0;
 }
 
+// A PLY file whose header never ends (cut short, or damaged before its
+// end_header line) sends the library's PLY reader round the same last line
+// for ever. Such a file is refused before it is read.
+bool IsPlyWithoutHeaderEnd(const std::string& path)
+{
+    FILE* file = OpenUtf8(path, "rb");
+    if (!file)
+        return false;
+    char magic[4] = {};
+    auto lineEnd = [](int c) { return c == '\n' || c == '\r' || c == '\0'; };
+    const bool ply = fread(magic, 1, sizeof(magic), file) == sizeof(magic) && memcmp(magic, "ply", 3) == 0 &&
+                     (lineEnd(magic[3]) || magic[3] == ' ' || magic[3] == '\t');
+    static const char kEnd[] = "end_header";
+    const size_t kEndLength = sizeof(kEnd) - 1;
+    bool lineStart = lineEnd(magic[3]), ended = false;
+    size_t matched = 0;
+    char buffer[4096];
+    for (size_t got; ply && !ended && (got = fread(buffer, 1, sizeof(buffer), file)) > 0;) {
+        for (size_t i = 0; i < got && !ended; ++i) {
+            const char c = buffer[i];
+            if (matched == kEndLength && (lineEnd(c) || c == ' ' || c == '\t')) {
+                ended = true;
+            } else if (matched < kEndLength && (matched > 0 || lineStart) && c == kEnd[matched]) {
+                ++matched;
+                lineStart = false;
+            } else {
+                matched = 0;
+                lineStart = lineEnd(c);
+            }
+        }
+    }
+    fclose(file);
+    return ply && !ended && matched != kEndLength;
+}
+
+// Whether the library reads the file as PLY: by its extension, or by its
+// first bytes when no reader claims the extension.
+bool ReadAsPly(const std::string& path, const std::string& formats)
+{
+    std::string extension = PathUtf8(Utf8Path(path).extension());
+    for (char& c : extension)
+        c = (char)tolower((unsigned char)c);
+    return extension == ".ply" || (";" + formats + ";").find(";*" + extension + ";") == std::string::npos;
+}
+
 }  // namespace
 
 std::string ImportFormats()
@@ -131,6 +177,11 @@ ImportResult ImportModel(const std::string& path, Scene* scene)
     Assimp::Importer importer;
     // Points and lines have no surface to show.
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+    const std::string formats = ImportFormats();
+    if (ReadAsPly(path, formats) && IsPlyWithoutHeaderEnd(path)) {
+        result.error = "a PLY file whose header has no end (no end_header line): it is cut short or damaged";
+        return result;
+    }
     // The library's own file access takes UTF-8 paths: on Windows it opens
     // them with wide-character calls, the model's material files too.
     // It looks for the files a model names (a glTF's buffers, an OBJ's
@@ -145,7 +196,6 @@ ImportResult ImportModel(const std::string& path, Scene* scene)
     const aiScene* ai = importer.ReadFile(readPath, aiProcess_Triangulate | aiProcess_SortByPType |
                                                         aiProcess_FlipUVs | aiProcess_ValidateDataStructure);
     if (!ai) {
-        const std::string formats = ImportFormats();
         if (IsOldLightWave(path) && formats.find("*.lwo") != std::string::npos) {
             result.error = "an LWOB file (LightWave before version 6), which this build cannot read; "
                            "save it again as LWO2";

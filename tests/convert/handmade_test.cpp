@@ -244,17 +244,19 @@ TEST(Handmade, NonFiniteAndDegenerateDataIsDroppedOrRefused)
 
     struct Case {
         const char* name;
-        std::string obj;
+        std::string file, text;
     } cases[] = {
-        {"all not finite", "v inf 0 0\nv 1 0 0\nv 0 0 1\nf 1 2 3\n"},
-        {"no size", "v 3 3 3\nv 3 3 3\nv 3 3 3\nf 1 2 3\n"},
-        {"only degenerate", "v 0 0 0\nv 1 0 0\nv 2 0 0\nf 1 2 3\n"},
-        {"points only", "v 0 0 0\nv 1 0 0\np 1 2\n"},
+        {"all not finite", "case.obj", "v inf 0 0\nv 1 0 0\nv 0 0 1\nf 1 2 3\n"},
+        {"no size", "case.obj", "v 3 3 3\nv 3 3 3\nv 3 3 3\nf 1 2 3\n"},
+        {"only degenerate", "case.obj", "v 0 0 0\nv 1 0 0\nv 2 0 0\nf 1 2 3\n"},
+        {"points only", "case.obj", "v 0 0 0\nv 1 0 0\np 1 2\n"},
+        // The library's reader would go round its last line for ever.
+        {"a PLY header cut short", "case.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteText(dir + "/case.obj", c.obj);
-        const ConvertReport report = Convert(dir + "/case.obj", dir + "/case.dat");
+        WriteText(dir + "/" + c.file, c.text);
+        const ConvertReport report = Convert(dir + "/" + c.file, dir + "/case.dat");
         EXPECT_FALSE(report.ok);
         EXPECT_FALSE(report.error.empty());
         EXPECT_FALSE(std::filesystem::exists(dir + "/case.dat"));

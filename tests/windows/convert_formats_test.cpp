@@ -124,10 +124,11 @@ INSTANTIATE_TEST_SUITE_P(Table, ConverterFormats, ::testing::ValuesIn(kRows),
                          [](const ::testing::TestParamInfo<formats_table::Row>& info) { return info.param.name; });
 
 // Damaged and hostile files of the formats read now, each ended at once
-// with exit code 1, one line that says why, and no output: a glTF,
-// converted by its bare name from its own folder, whose buffer is a file on
-// another computer (\\host\share\..., which Windows would connect to with
-// the user's credentials; Wine keeps such a share in its prefix).
+// with exit code 1, one line that says why, and no output: a PLY header cut
+// short (which the library's reader would go round for ever); a
+// glTF, converted by its bare name from its own folder, whose buffer is a
+// file on another computer (\\host\share\..., which Windows would connect
+// to with the user's credentials; Wine keeps such a share in its prefix).
 TEST(ConverterHostileFiles, EndAtOnceWithOneClearLineAndNoOutput)
 {
     const std::string folder = TestDir("ConverterHostileFiles");
@@ -141,11 +142,14 @@ TEST(ConverterHostileFiles, EndAtOnceWithOneClearLineAndNoOutput)
             c = '\\';
     SHCreateDirectoryExA(NULL, share.c_str(), NULL);
     WriteBytes(share + "\\remote.bin", triangle);
+    const std::string plyHead = "ply\nformat binary_little_endian 1.0\nelement vertex ";
+    const std::string xyz = "property float x\nproperty float y\nproperty float z\n";
     const struct {
         const char* file;
         std::string bytes;
         const char* says;
     } cases[] = {
+        {"cut.ply", plyHead + "3\n" + xyz, "no end_header"},
         {"network.gltf",
          "{\"asset\":{\"version\":\"2.0\"},\"scene\":0,\"scenes\":[{\"nodes\":[0]}],\"nodes\":[{\"mesh\":0}],"
          "\"meshes\":[{\"primitives\":[{\"attributes\":{\"POSITION\":0}}]}],"
