@@ -161,6 +161,16 @@ bool ReadAsPly(const std::string& path, const std::string& formats)
     return extension == ".ply" || (";" + formats + ";").find(";*" + extension + ";") == std::string::npos;
 }
 
+// What the C++ library says when a size read from the file is more than
+// memory can hold: on a 32-bit system often a length error rather than
+// bad_alloc.
+bool IsAllocationFailure(const std::string& error)
+{
+    return error.find("bad_alloc") != std::string::npos || error.find("bad_array_new_length") != std::string::npos ||
+           error.rfind("vector::", 0) == 0 || error.rfind("basic_string::", 0) == 0 ||
+           error.find("max_size()") != std::string::npos;
+}
+
 }  // namespace
 
 std::string ImportFormats()
@@ -212,7 +222,7 @@ ImportResult ImportModel(const std::string& path, Scene* scene)
             result.error += " (it reads " + formats + "; the Linux build reads many more)";
 #endif
         }
-        if (result.error.find("bad_alloc") != std::string::npos)
+        if (IsAllocationFailure(result.error))
             result.error = "reading it needs more memory than a conversion may take; the file is damaged or too large";
         if (result.error.empty())
             result.error = "the file could not be read";

@@ -125,7 +125,8 @@ INSTANTIATE_TEST_SUITE_P(Table, ConverterFormats, ::testing::ValuesIn(kRows),
 
 // Damaged and hostile files of the formats read now, each ended at once
 // with exit code 1, one line that says why, and no output: a PLY header cut
-// short (which the library's reader would go round for ever); a
+// short (which the library's reader would go round for ever); counts no
+// memory can hold (which a 32-bit library reports as length errors); a
 // glTF, converted by its bare name from its own folder, whose buffer is a
 // file on another computer (\\host\share\..., which Windows would connect
 // to with the user's credentials; Wine keeps such a share in its prefix).
@@ -150,6 +151,11 @@ TEST(ConverterHostileFiles, EndAtOnceWithOneClearLineAndNoOutput)
         const char* says;
     } cases[] = {
         {"cut.ply", plyHead + "3\n" + xyz, "no end_header"},
+        {"vertices.ply", plyHead + "4000000000\n" + xyz + "end_header\n" + triangle, "more memory"},
+        {"indices.ply",
+         plyHead + "3\n" + xyz + "element face 1\nproperty list uint int vertex_indices\nend_header\n" + triangle +
+             std::string("\xf0\xff\xff\xff", 4) + std::string(12, '\0'),
+         "more memory"},
         {"network.gltf",
          "{\"asset\":{\"version\":\"2.0\"},\"scene\":0,\"scenes\":[{\"nodes\":[0]}],\"nodes\":[{\"mesh\":0}],"
          "\"meshes\":[{\"primitives\":[{\"attributes\":{\"POSITION\":0}}]}],"
