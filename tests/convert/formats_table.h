@@ -1,6 +1,6 @@
 // The rows of tests/convert/windows-formats.txt: a test model, the options
-// it is converted with, and the objects and triangles the Linux converter
-// writes for it. Read by the native test of the Linux converter and by the
+// it is converted with, the triangles the Linux converter reads from it and
+// the objects and triangles it writes for it. Read by the native test of the Linux converter and by the
 // Wine test of morvella-convert.exe.
 #ifndef MORVELLA_TESTS_CONVERT_FORMATS_TABLE_H
 #define MORVELLA_TESTS_CONVERT_FORMATS_TABLE_H
@@ -17,7 +17,8 @@ namespace formats_table {
 struct Row {
     std::string file;                  // below the test models' folder
     std::vector<std::string> options;
-    long objects = 0, triangles = 0;
+    long read = 0;                     // triangles in the file as read
+    long objects = 0, triangles = 0;   // written
     bool simplified = false;           // the simplifier chose the count
     std::string name;                  // file and options, for the test's name
 };
@@ -35,7 +36,7 @@ inline std::vector<Row> Read(const std::string& path)
             line.pop_back();
         std::istringstream fields(line);
         Row row;
-        if (!(fields >> row.file) || row.file[0] == '#' || !(fields >> row.objects >> row.triangles))
+        if (!(fields >> row.file) || row.file[0] == '#' || !(fields >> row.read >> row.objects >> row.triangles))
             continue;
         row.name = row.file;
         for (std::string word; fields >> word;) {

@@ -25,6 +25,7 @@ TEST_P(WindowsFormats, LinuxConverterWritesTheTablesCounts)
         triangles += loaded.model.objects[i].polygonCount;
         vertices += loaded.model.objects[i].vertexCount;
     }
+    EXPECT_EQ(row.read, (long)report.inputTriangles);
     EXPECT_EQ(row.objects, (long)loaded.model.objectCount);
     EXPECT_EQ(row.triangles, triangles);
     EXPECT_EQ(3 * row.triangles, vertices);
