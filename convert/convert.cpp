@@ -31,6 +31,8 @@ bool Fail(ConvertReport* report, const std::string& error, bool output = false)
     return false;
 }
 
+bool RunStages(Scene* scene, const ConvertOptions& options, ConvertReport* report);
+
 bool Run(const ConvertOptions& options, ConvertReport* report)
 {
     std::error_code ec;
@@ -42,6 +44,12 @@ bool Run(const ConvertOptions& options, ConvertReport* report)
     if (!imported.ok)
         return Fail(report, imported.error);
     report->skippedPrimitives = imported.skippedPrimitives;
+    return RunStages(&scene, options, report);
+}
+
+bool RunStages(Scene* sceneIn, const ConvertOptions& options, ConvertReport* report)
+{
+    Scene& scene = *sceneIn;
     report->inputParts = scene.parts.size();
     report->inputTriangles = CountTriangles(scene);
     if (report->inputTriangles == 0)
@@ -116,5 +124,12 @@ ConvertReport ConvertModel(const ConvertOptions& options)
 {
     ConvertReport report;
     report.ok = Run(options, &report);
+    return report;
+}
+
+ConvertReport ConvertScene(Scene* scene, const ConvertOptions& options)
+{
+    ConvertReport report;
+    report.ok = RunStages(scene, options, &report);
     return report;
 }

@@ -4,6 +4,7 @@
 
 #include "convert/clean.h"
 #include "convert/layout.h"
+#include "convert/mesh.h"
 #include "convert/options.h"
 #include "convert/orient.h"
 #include "convert/place.h"
@@ -35,6 +36,11 @@ struct ConvertReport {
 };
 
 ConvertReport ConvertModel(const ConvertOptions& options);
+
+// The stages after the import, on a scene however it was read: clean,
+// place, orient, simplify, normals, lay out, write to options.output and
+// check. options.input only names the source in the file's header.
+ConvertReport ConvertScene(Scene* scene, const ConvertOptions& options);
 
 // Frame time under the software renderer, from measurements of the default
 // square at two sizes (2,048 triangles: 9 ms, 18,432: 27 ms).

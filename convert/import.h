@@ -17,6 +17,11 @@ struct ImportResult {
 
 ImportResult ImportModel(const std::string& path, Scene* scene);
 
+// The triangles of a scene the library has read (or that was made in
+// memory), each mesh placed by every node that names it.
+struct aiScene;
+ImportResult ImportScene(const aiScene& read, Scene* scene);
+
 // What this build reads, for the usage text.
 std::string ImportFormats();
 

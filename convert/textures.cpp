@@ -2,6 +2,7 @@
 
 #include "convert/utf8_path.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 
@@ -24,6 +25,22 @@ uint16_t Le16(const unsigned char* p)
 bool PowerOfTwo(int64_t v)
 {
     return v >= 1 && v <= 1024 && (v & (v - 1)) == 0;
+}
+
+// Windows opens a device, not a file, for these names whatever the folder
+// and the extension ("con.bmp" is the console: reading it waits for the
+// user to type), so neither this tool nor the saver may open one.
+bool IsDeviceName(const std::string& name)
+{
+    std::string stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.pop_back();
+    for (char& c : stem)
+        c = (char)toupper((unsigned char)c);
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" || stem == "CONOUT$")
+        return true;
+    return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+           isdigit((unsigned char)stem[3]);
 }
 
 }  // namespace
@@ -92,6 +109,10 @@ std::string UsableTextureName(const std::string& named, const std::string& outpu
             *why = "has a name with characters other than printable ASCII";
             return "";
         }
+    }
+    if (IsDeviceName(name)) {
+        *why = name + " is the name of a Windows device, not of a file";
+        return "";
     }
     const std::string path = (outputDir.empty() ? std::string(".") : outputDir) + "/" + name;
     std::string reason;

@@ -15,7 +15,7 @@ packages=(
   libxrandr2 libxinerama1 libxcomposite1 libxi6 libxcursor1 libxrender1
   locales fonts-ipafont-gothic
   libassimp-dev libmeshoptimizer-dev assimp-testmodels dpkg-dev libutfcpp-dev
-  zlib1g-dev
+  zlib1g-dev libz-mingw-w64-dev
 )
 
 SUDO=""

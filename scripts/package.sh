@@ -62,19 +62,33 @@ text() {
 # The licences of the libraries compiled into morvella-convert.exe, from
 # the very sources it was built from.
 third_party() {
-  local assimp meshopt
+  local assimp meshopt minizip draco zlib_h
   assimp=$(scripts/debian-source.sh libassimp-dev)
   meshopt=$(scripts/debian-source.sh libmeshoptimizer-dev)
+  minizip=$(scripts/debian-source.sh libminizip-dev)
+  draco=$(scripts/debian-source.sh libdraco-dev)
+  zlib_h=/usr/i686-w64-mingw32/include/zlib.h
+  heading() {
+    echo
+    echo "$1"
+    echo "------------------------------------------------------------"
+  }
   {
     echo "morvella-convert.exe contains code of these libraries, under these licences."
-    echo
-    echo "Open Asset Import Library (assimp) $(basename "$assimp" | sed 's/^assimp-//')"
-    echo "------------------------------------------------------------"
+    heading "Open Asset Import Library (assimp) $(basename "$assimp" | sed 's/^assimp-//')"
     cat "$assimp/LICENSE"
-    echo
-    echo "meshoptimizer $(basename "$meshopt" | sed 's/^meshoptimizer-//')"
-    echo "------------------------------------------------------------"
+    heading "meshoptimizer $(basename "$meshopt" | sed 's/^meshoptimizer-//')"
     cat "$meshopt/LICENSE.md"
+    heading "RapidJSON (in assimp's contrib/rapidjson)"
+    cat "$assimp/contrib/rapidjson/license.txt"
+    heading "pugixml (in assimp's contrib/pugixml)"
+    sed -n '/distributed under the MIT License/,$p' "$assimp/contrib/pugixml/readme.txt"
+    heading "zlib $(dpkg-query -W -f='${Version}' libz-mingw-w64-dev)"
+    sed -n '1,/^\*\//p' "$zlib_h"
+    heading "MiniZip (unzip) $(basename "$minizip" | sed 's/^minizip-//')"
+    sed -n '1,/^ *-----.*$/{p}; /Condition of use/,/not be removed/p' "$minizip/unzip.h" | sed -n '1,/not be removed/p'
+    heading "Draco (decoder) $(basename "$draco" | sed 's/^draco-//')"
+    cat "$draco/LICENSE"
   } | sed 's/\r$//; s/$/\r/'
 }
 

@@ -244,17 +244,19 @@ TEST(Handmade, NonFiniteAndDegenerateDataIsDroppedOrRefused)
 
     struct Case {
         const char* name;
-        std::string obj;
+        std::string file, text;
     } cases[] = {
-        {"all not finite", "v inf 0 0\nv 1 0 0\nv 0 0 1\nf 1 2 3\n"},
-        {"no size", "v 3 3 3\nv 3 3 3\nv 3 3 3\nf 1 2 3\n"},
-        {"only degenerate", "v 0 0 0\nv 1 0 0\nv 2 0 0\nf 1 2 3\n"},
-        {"points only", "v 0 0 0\nv 1 0 0\np 1 2\n"},
+        {"all not finite", "case.obj", "v inf 0 0\nv 1 0 0\nv 0 0 1\nf 1 2 3\n"},
+        {"no size", "case.obj", "v 3 3 3\nv 3 3 3\nv 3 3 3\nf 1 2 3\n"},
+        {"only degenerate", "case.obj", "v 0 0 0\nv 1 0 0\nv 2 0 0\nf 1 2 3\n"},
+        {"points only", "case.obj", "v 0 0 0\nv 1 0 0\np 1 2\n"},
+        // The library's reader would go round its last line for ever.
+        {"a PLY header cut short", "case.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteText(dir + "/case.obj", c.obj);
-        const ConvertReport report = Convert(dir + "/case.obj", dir + "/case.dat");
+        WriteText(dir + "/" + c.file, c.text);
+        const ConvertReport report = Convert(dir + "/" + c.file, dir + "/case.dat");
         EXPECT_FALSE(report.ok);
         EXPECT_FALSE(report.error.empty());
         EXPECT_FALSE(std::filesystem::exists(dir + "/case.dat"));
@@ -354,22 +356,26 @@ void WriteBitmap(const std::string& path, int width, int height)
 // saver's setting names by default, the other pieces of a split first part
 // name none, and another object names a bitmap only when one the saver can
 // load lies beside the output (a .png named in the file finds a .bmp of the
-// same name there).
+// same name there, but never one of a Windows device's names, which opens
+// the device).
 TEST(Handmade, OnlyTheFirstObjectNamesTheSaversBitmapOthersOnlyBitmapsBesideTheOutput)
 {
     const std::string dir = ScratchDir("textures");
     WriteText(dir + "/grid.obj", "vn 0 1 0\n" + SheetObj(150, "//1"));   // three pieces
-    // Four parts of falling area, so that their objects follow each other
+    // Five parts of falling area, so that their objects follow each other
     // in this order.
     WriteText(dir + "/m.mtl", "newmtl big\nKd 1 0 0\nnewmtl wood\nKd 0 1 0\nmap_Kd maps/wood.png\n"
-                              "newmtl odd\nKd 0 0 1\nmap_Kd odd.png\nnewmtl gone\nmap_Kd gone.png\n");
+                              "newmtl odd\nKd 0 0 1\nmap_Kd odd.png\nnewmtl gone\nmap_Kd gone.png\n"
+                              "newmtl device\nmap_Kd Con.png\n");
     WriteText(dir + "/m.obj", "mtllib m.mtl\nv 0 0 0\nv 10 0 0\nv 0 0 -10\n"
                               "v 0 1 0\nv 3 1 0\nv 0 1 -3\nv 0 2 0\nv 2 2 0\nv 0 2 -2\nv 0 3 0\nv 1 3 0\nv 0 3 -1\n"
-                              "vt 0 0\nvt 1 0\nvt 0 1\n"
+                              "v 0 4 0\nv 0.5 4 0\nv 0 4 -0.5\nvt 0 0\nvt 1 0\nvt 0 1\n"
                               "usemtl big\nf 1/1 2/2 3/3\nusemtl wood\nf 4/1 5/2 6/3\n"
-                              "usemtl odd\nf 7/1 8/2 9/3\nusemtl gone\nf 10/1 11/2 12/3\n");
+                              "usemtl odd\nf 7/1 8/2 9/3\nusemtl gone\nf 10/1 11/2 12/3\n"
+                              "usemtl device\nf 13/1 14/2 15/3\n");
     WriteBitmap(dir + "/wood.bmp", 64, 32);
     WriteBitmap(dir + "/odd.bmp", 48, 48);   // not a power of two: the saver cannot load it
+    WriteBitmap(dir + "/Con.bmp", 64, 64);   // usable, but Windows opens the console for it
     const struct {
         const char* file;
         std::vector<std::string> options;
@@ -377,7 +383,7 @@ TEST(Handmade, OnlyTheFirstObjectNamesTheSaversBitmapOthersOnlyBitmapsBesideTheO
         size_t leftOut;                   // textures the summary says were left out
     } cases[] = {
         {"grid.obj", {"--parts"}, {"sample.bmp", "", ""}, 0},
-        {"m.obj", {"--parts"}, {"sample.bmp", "wood.bmp", "", ""}, 2},
+        {"m.obj", {"--parts"}, {"sample.bmp", "wood.bmp", "", "", ""}, 3},
         {"m.obj", {}, {"sample.bmp"}, 0},
     };
     for (const auto& c : cases) {

@@ -188,11 +188,11 @@ TEST_F(ConvertedInSaver, ObjWithItsColoursAndStlConvertAndOtherInputIsRefused)
     EXPECT_GE(model.objects[0].polygonCount, 250);
     FreeModelData(&model);
 
-    // No reader for PLY in this build, an empty OBJ, a folder to write
-    // into: one clear failure each, and nothing written.
+    // No reader for DirectX files in this build, an empty OBJ, a folder to
+    // write into: one clear failure each, and nothing written.
     WriteText(folder + "\\empty.obj", "");
     const std::string cases[] = {
-        std::string("\"") + kTestModels + "PLY\\cube.ply\" \"" + folder + "\\a.dat\"",
+        std::string("\"") + kTestModels + "X\\Testwuson.X\" \"" + folder + "\\a.dat\"",
         "\"" + folder + "\\empty.obj\" \"" + folder + "\\b.dat\"",
         std::string("\"") + kTestModels + "OBJ\\spider.obj\" \"" + folder + "\\no\\such\\c.dat\"",
     };
