@@ -231,8 +231,14 @@ static BOOL ApplyInputRule(HWND window, UINT message, WPARAM wParam, LRESULT* re
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-    case WM_POWERBROADCAST:
         PostClose(window);
+        break;
+    case WM_POWERBROADCAST:
+        // Suspend, standby and resume end the saver; a laptop's battery and
+        // charger news does not. The message goes on to the default
+        // handling, which grants a suspend query.
+        if (PowerBroadcastEndsSaver(static_cast<uint32_t>(wParam)))
+            PostClose(window);
         break;
     }
     return FALSE;

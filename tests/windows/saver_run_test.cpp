@@ -132,11 +132,19 @@ TEST(FullScreenSaver, KeepsRunningThroughTaskSwitchCommandsAndTheCloseCommandEnd
     EXPECT_EQ(0u, saver.process.WaitExit(kExitWait));
 }
 
-TEST(FullScreenSaver, PowerBroadcastCloses)
+// One power broadcast of each kind (the whole table is tested natively): a
+// laptop's battery news leaves the saver running; a suspend query is granted
+// and closes it.
+TEST(FullScreenSaver, PowerStatusChangeKeepsItRunningAndASuspendQueryClosesIt)
 {
     RunningSaver saver;
     StartFullScreen(saver);
-    PostMessageA(saver.window, WM_POWERBROADCAST, 12345, 0);
+    const WPARAM kPowerStatusChange = 0x000A, kQuerySuspend = 0x0000;
+    PostMessageA(saver.window, WM_POWERBROADCAST, kPowerStatusChange, 0);
+    EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), saver.process.WaitExit(700)) << "the battery news closed it";
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(saver.window, WM_POWERBROADCAST, kQuerySuspend, 0, SMTO_NORMAL, 2000, &answer));
+    EXPECT_NE(static_cast<DWORD_PTR>(0x424D5144), answer) << "the suspend was refused (BROADCAST_QUERY_DENY)";
     EXPECT_EQ(0u, saver.process.WaitExit(kExitWait));
 }
 
