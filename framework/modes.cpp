@@ -2,6 +2,7 @@
 
 #include "framework/modes.h"
 #include "framework/command_line.h"
+#include "framework/display_dpi.h"
 #include "framework/password.h"
 #include "framework/saver_window.h"
 #include "config/settings_dialog.h"
@@ -43,6 +44,11 @@ static HWND ExistingWindowOr(HWND candidate, HWND fallback)
 static int RunChosenMode(const char* tail)
 {
     SaverSwitch sw = ParseSaverSwitch(tail);
+    // Full screen and the settings dialog draw in real pixels at any display
+    // scaling. The preview is a child of another process's window and keeps
+    // that process's scaling.
+    if (sw.kind == ModeRun || sw.kind == ModeSettings || sw.kind == ModeConfigure)
+        MakeProcessDpiAware();
     HWND given = reinterpret_cast<HWND>(static_cast<UINT_PTR>(sw.window));
     switch (sw.kind) {
     case ModeSettings:

@@ -7,6 +7,11 @@
 #include "saver/saver_proc.h"
 #include "resources/resource.h"
 
+// Not in this build's headers (Windows 8.1 and later send it).
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 BOOL PreviewMode;
 HWND SaverWindow;
 UINT AutoPlayQueryMessage;
@@ -150,6 +155,13 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_DISPLAYCHANGE:
         if (!PreviewMode)
             CoverNewDesktop(window, lParam);
+        break;
+    case WM_DPICHANGED:
+        // A monitor's scaling changed. The full-screen window covers the
+        // desktop in real pixels, which scaling does not move: the smaller
+        // or larger rectangle Windows suggests is not taken.
+        if (!PreviewMode)
+            return 0;
         break;
     case WM_PAINT:
         if (CloseAllowed)
