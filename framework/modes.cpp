@@ -21,10 +21,26 @@ BOOL SettingsDialogHook(HINSTANCE)
     return TRUE;
 }
 
+// The saver's manifest asks for version 6 of the common controls, whose
+// dialog controls are registered by comctl32.dll itself: on Windows XP a
+// dialog opens only once that library is loaded. The saver imports from
+// nothing beyond the system's core DLLs and DirectDraw, so the library is
+// loaded here, before the first dialog.
+static void LoadCommonControls()
+{
+    HMODULE controls = LoadLibraryA("COMCTL32.DLL");
+    typedef void (WINAPI* InitFn)(void);
+    InitFn init = controls ? reinterpret_cast<InitFn>(reinterpret_cast<void*>(
+                                 GetProcAddress(controls, "InitCommonControls"))) : NULL;
+    if (init)
+        init();
+}
+
 INT_PTR ShowSettingsDialog(HWND owner)
 {
     if (!SettingsDialogHook(ModuleInstance))
         return 0;
+    LoadCommonControls();
     // The wide call keeps the template's Unicode captions intact on systems
     // whose ANSI code page cannot hold Japanese. Windows 9x has only a stub
     // of it; there the ANSI call shows the template in the system's code
