@@ -5,6 +5,7 @@
 #include "framework/display_dpi.h"
 #include "framework/password.h"
 #include "framework/saver_window.h"
+#include "framework/ui_language.h"
 #include "config/settings_dialog.h"
 #include "resources/resource.h"
 
@@ -19,6 +20,11 @@ const char* StepCharA(const char* at)
 BOOL SettingsDialogHook(HINSTANCE)
 {
     return TRUE;
+}
+
+int SettingsDialogResource(UiLanguage language)
+{
+    return language == UiJapanese ? IDD_SETTINGS : IDD_SETTINGS_ENGLISH;
 }
 
 // The saver's manifest asks for version 6 of the common controls, whose
@@ -41,14 +47,19 @@ INT_PTR ShowSettingsDialog(HWND owner)
     if (!SettingsDialogHook(ModuleInstance))
         return 0;
     LoadCommonControls();
+    // Each language's dialog has a template of its own number, so the one
+    // shown is the one chosen, whatever Windows' own rules for picking
+    // among a resource's languages would say.
+    int dialog = SettingsDialogResource(UserUiLanguage());
     // The wide call keeps the template's Unicode captions intact on systems
     // whose ANSI code page cannot hold Japanese. Windows 9x has only a stub
     // of it; there the ANSI call shows the template in the system's code
-    // page, which on a Japanese system holds the captions.
+    // page, which on a Japanese system holds the captions (and on any other
+    // holds the English ones).
     if (IsWindows9x)
-        return DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SETTINGS), owner,
+        return DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(dialog), owner,
                                ScreenSaverConfigureDialog, 0);
-    return DialogBoxParamW(ModuleInstance, MAKEINTRESOURCEW(IDD_SETTINGS), owner,
+    return DialogBoxParamW(ModuleInstance, MAKEINTRESOURCEW(dialog), owner,
                            ScreenSaverConfigureDialog, 0);
 }
 

@@ -1,6 +1,8 @@
 // The saver started with /s under Wine: its window and the input that closes it.
 #include "saver_driver.h"
 
+#include <algorithm>
+
 #include "gtest/gtest.h"
 
 namespace {
@@ -180,6 +182,49 @@ int ErrorPageLinesOnScreen()
     }
     ReleaseDC(NULL, screen);
     return lines;
+}
+
+// The error page on the screen of the full-screen saver without its model
+// file: three lines a line height apart, the line height following the
+// display's DPI (16 pixels at 96, 24 at 144). Measured from the white ink:
+// each line's glyphs stay inside its own line, and the third line's reach
+// below the middle of its line, which they do not when the lines are closer
+// than their font is high.
+TEST(ErrorPageOnScreen, LinesAreTheDisplaysLineHeightApart)
+{
+    HDC screen = GetDC(NULL);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(NULL, screen);
+    const int line = dpi == 144 ? 24 : dpi == 192 ? 32 : 16;
+    ASSERT_EQ(line * 96, 16 * dpi) << "no line height known for " << dpi << " DPI";
+    std::string folder = TestDir("no-model");
+    ASSERT_TRUE(CopyInto(DistFile("morvella.scr"), folder, "morvella.scr"));
+    RemoveIni();
+    SaverProcess saver;
+    SetCursorPos(900, 700);
+    ASSERT_TRUE(StartSaver(saver, "/s", folder + "\\morvella.scr"));
+    ASSERT_TRUE(WaitForSaverWindow(saver.pid()) != NULL);
+    Pump(1000);
+    RECT area = { 0, 0, 800, 8 * line };
+    Screen shot = Capture(area);
+    std::vector<int> inkRows;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            if (shot.at(x, y) == 0xFFFFFF) {
+                inkRows.push_back(y);
+                break;
+            }
+    ASSERT_FALSE(inkRows.empty()) << "no page on the screen";
+    for (int index = 0; index < 3; ++index)
+        EXPECT_TRUE(std::any_of(inkRows.begin(), inkRows.end(),
+                                [&](int y) { return y >= index * line && y < (index + 1) * line; }))
+            << "no ink in line " << index;
+    EXPECT_LT(inkRows.front(), line / 2) << "the heading starts at the top";
+    EXPECT_LT(inkRows.back(), 3 * line) << "ink below the third line";
+    EXPECT_GE(inkRows.back(), 2 * line + line / 2) << "the third line ends above the middle of its line (" << dpi
+                                                   << " DPI)";
+    PressKey(VK_SPACE);
+    EXPECT_EQ(0u, saver.WaitExit(5000));
 }
 
 // A saver folder whose path leaves no room for "morvella.dat" in the
