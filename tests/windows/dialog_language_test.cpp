@@ -1,6 +1,6 @@
 // The settings dialog's two templates side by side: the English one has the
 // Japanese one's controls, and every English text fits its control in the
-// fonts this display and code page give it.
+// font this display and code page give it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,122 +13,93 @@
 
 namespace {
 
-INT_PTR CALLBACK Inert(HWND, UINT, WPARAM, LPARAM)
-{
-    return FALSE;
-}
+INT_PTR CALLBACK Inert(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-struct Control {
+// The controls of a template in their order, in a dialog made but not shown.
+struct Dialog {
     HWND window;
-    int id;
-    std::wstring kind;
-    DWORD style;
-    std::wstring text;
+    std::vector<HWND> controls;
+    explicit Dialog(int resource)
+        : window(CreateDialogParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(resource), NULL, Inert, 0))
+    {
+        for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            controls.push_back(child);
+    }
+    ~Dialog() { DestroyWindow(window); }
 };
 
-// The template's controls in their order, in a dialog that is made but not
-// shown (and destroyed by the caller).
-std::vector<Control> Controls(HWND dialog)
+std::wstring Text(HWND window)
 {
-    std::vector<Control> controls;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        WCHAR kind[64], text[128];
-        GetClassNameW(child, kind, 64);
-        GetWindowTextW(child, text, 128);
-        controls.push_back({ child, GetDlgCtrlID(child), kind, static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE)), text });
-    }
-    return controls;
+    WCHAR text[128];
+    GetWindowTextW(window, text, 128);
+    return text;
 }
 
-HWND MakeDialog(int resource)
+std::wstring Kind(HWND window)
 {
-    return CreateDialogParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(resource), NULL, Inert, 0);
+    WCHAR kind[64];
+    GetClassNameW(window, kind, 64);
+    return kind;
 }
 
-std::string Narrow(const std::wstring& text)
+bool IsStatic(HWND window)
 {
-    std::string narrow;
-    for (wchar_t c : text)
-        narrow += c < 0x80 ? static_cast<char>(c) : '?';
-    return narrow;
-}
-
-bool IsKind(const Control& control, const wchar_t* kind)
-{
-    return lstrcmpiW(control.kind.c_str(), kind) == 0;
+    return lstrcmpiW(Kind(window).c_str(), L"Static") == 0;
 }
 
 TEST(SettingsDialogTemplates, EnglishHasTheJapaneseControlsInTheirOrder)
 {
-    HWND japaneseDialog = MakeDialog(IDD_SETTINGS);
-    HWND englishDialog = MakeDialog(IDD_SETTINGS_ENGLISH);
-    ASSERT_TRUE(japaneseDialog && englishDialog);
-    std::vector<Control> japanese = Controls(japaneseDialog), english = Controls(englishDialog);
-    ASSERT_EQ(japanese.size(), english.size());
-    for (size_t i = 0; i < english.size(); ++i) {
-        const Control &j = japanese[i], &e = english[i];
-        std::string which = "control " + std::to_string(i) + " (" + Narrow(e.text) + ")";
-        // Unnumbered statics are 0xFFFF in the 16-bit ids of the Japanese
-        // template and -1 in the 32-bit ids of the English one.
-        EXPECT_EQ(static_cast<WORD>(j.id), static_cast<WORD>(e.id)) << which;
-        EXPECT_TRUE(j.kind == e.kind) << which;
+    Dialog japanese(IDD_SETTINGS), english(IDD_SETTINGS_ENGLISH);
+    ASSERT_EQ(japanese.controls.size(), english.controls.size());
+    for (size_t i = 0; i < english.controls.size(); ++i) {
+        HWND j = japanese.controls[i], e = english.controls[i];
+        std::wstring text = Text(e);
+        // Unnumbered statics are 0xFFFF among the 16-bit numbers of the
+        // Japanese template, -1 among the 32-bit ones of the English one.
+        EXPECT_EQ(static_cast<WORD>(GetDlgCtrlID(j)), static_cast<WORD>(GetDlgCtrlID(e))) << "control " << i;
         // Labels at the right end of a bar are right-aligned in English.
-        DWORD alignment = IsKind(e, L"Static") ? SS_TYPEMASK : 0;
-        EXPECT_EQ(j.style & ~alignment, e.style & ~alignment) << which;
-        EXPECT_EQ(j.text.empty(), e.text.empty()) << which;
-        for (wchar_t c : e.text)
-            EXPECT_TRUE(c >= 0x20 && c < 0x7F) << which << ": a character that is not English";
+        DWORD alignment = IsStatic(e) ? SS_TYPEMASK : 0;
+        EXPECT_EQ(GetWindowLongW(j, GWL_STYLE) & ~alignment, GetWindowLongW(e, GWL_STYLE) & ~alignment) << "control " << i;
+        EXPECT_TRUE(Kind(j) == Kind(e)) << "control " << i;
+        EXPECT_EQ(Text(j).empty(), text.empty()) << "control " << i;
+        for (wchar_t c : text)
+            EXPECT_TRUE(c >= 0x20 && c < 0x7F) << "control " << i << ": a character that is not English";
     }
-    WCHAR title[64];
-    GetWindowTextW(englishDialog, title, 64);
-    EXPECT_STREQ(L"Settings", title);
-    DestroyWindow(japaneseDialog);
-    DestroyWindow(englishDialog);
-}
-
-// How wide a control's own drawing leaves its text: check boxes and radio
-// buttons draw their box left of it, group boxes a frame and a gap on both
-// sides, push buttons a border.
-int TextRoom(const Control& control, int width, int dpi)
-{
-    if (!IsKind(control, L"Button"))
-        return width;
-    switch (control.style & BS_TYPEMASK) {
-    case BS_AUTOCHECKBOX:
-    case BS_AUTORADIOBUTTON:
-        return width - MulDiv(13 + 4, dpi, 96);
-    case BS_GROUPBOX:
-        return width - MulDiv(2 * 8, dpi, 96);
-    default:
-        return width - MulDiv(2 * 4, dpi, 96);
-    }
+    EXPECT_EQ(L"Settings", Text(english.window));
 }
 
 TEST(SettingsDialogTemplates, EnglishTextsFitTheirControls)
 {
-    HWND dialog = MakeDialog(IDD_SETTINGS_ENGLISH);
-    ASSERT_TRUE(dialog);
+    Dialog english(IDD_SETTINGS_ENGLISH);
     int measured = 0;
-    for (const Control& control : Controls(dialog)) {
-        if (control.text.empty())
+    for (HWND control : english.controls) {
+        std::wstring text = Text(control);
+        if (text.empty())
             continue;
         RECT client;
-        GetClientRect(control.window, &client);
-        HDC dc = GetDC(control.window);
-        int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-        HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control.window, WM_GETFONT, 0, 0)));
+        GetClientRect(control, &client);
+        HDC dc = GetDC(control);
+        const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+        HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
         SIZE extent;
-        GetTextExtentPoint32W(dc, control.text.c_str(), static_cast<int>(control.text.size()), &extent);
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
         SelectObject(dc, previous);
-        ReleaseDC(control.window, dc);
-        int room = TextRoom(control, client.right, dpi);
-        EXPECT_LE(extent.cx, room) << Narrow(control.text) << ": text " << extent.cx << " pixels wide, room "
+        ReleaseDC(control, dc);
+        // What the control's own drawing takes of its width: a check box's or
+        // radio button's box and gap, a group box's frame and gaps, a push
+        // button's border; a static text takes nothing.
+        int taken = 0;
+        if (!IsStatic(control)) {
+            DWORD type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+            taken = type == BS_AUTOCHECKBOX || type == BS_AUTORADIOBUTTON ? 13 + 4 : type == BS_GROUPBOX ? 16 : 8;
+        }
+        int room = client.right - MulDiv(taken, dpi, 96);
+        EXPECT_LE(extent.cx, room) << std::string(text.begin(), text.end()) << ": " << extent.cx << " pixels wide, room "
                                    << room << " (code page " << GetACP() << ", " << dpi << " DPI)";
-        EXPECT_LE(extent.cy, client.bottom) << Narrow(control.text) << ": text " << extent.cy << " pixels high";
+        EXPECT_LE(extent.cy, client.bottom) << std::string(text.begin(), text.end()) << ": " << extent.cy << " pixels high";
         ++measured;
     }
     EXPECT_EQ(39, measured) << "controls with a text";
-    DestroyWindow(dialog);
 }
 
 }  // namespace

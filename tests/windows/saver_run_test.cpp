@@ -184,29 +184,26 @@ int ErrorPageLinesOnScreen()
     return lines;
 }
 
-// The error page on the screen of the full-screen saver without its model
-// file: three lines a line height apart, the line height following the
-// display's DPI (16 pixels at 96, 24 at 144). Measured from the white ink:
-// each line's glyphs stay inside its own line, and the third line's reach
-// below the middle of its line, which they do not when the lines are closer
-// than their font is high.
+// The error page of the full-screen saver without its model file: three
+// lines, a line height apart at the display's DPI (16 pixels at 96, 24 at
+// 144). Each line has ink, none below the third; the third line's glyphs
+// reach below the middle of its line, which they do not when the lines are
+// closer than their font is high.
 TEST(ErrorPageOnScreen, LinesAreTheDisplaysLineHeightApart)
 {
     HDC screen = GetDC(NULL);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(NULL, screen);
-    const int line = dpi == 144 ? 24 : dpi == 192 ? 32 : 16;
-    ASSERT_EQ(line * 96, 16 * dpi) << "no line height known for " << dpi << " DPI";
+    const int line = dpi * 16 / 96;
+    ASSERT_TRUE(dpi == 96 || dpi == 144 || dpi == 192) << dpi << " DPI";
     std::string folder = TestDir("no-model");
     ASSERT_TRUE(CopyInto(DistFile("morvella.scr"), folder, "morvella.scr"));
-    RemoveIni();
     SaverProcess saver;
     SetCursorPos(900, 700);
     ASSERT_TRUE(StartSaver(saver, "/s", folder + "\\morvella.scr"));
     ASSERT_TRUE(WaitForSaverWindow(saver.pid()) != NULL);
     Pump(1000);
-    RECT area = { 0, 0, 800, 8 * line };
-    Screen shot = Capture(area);
+    Screen shot = Capture(RECT{ 0, 0, 800, 8 * line });
     std::vector<int> inkRows;
     for (int y = 0; y < shot.height; ++y)
         for (int x = 0; x < shot.width; ++x)
@@ -215,14 +212,11 @@ TEST(ErrorPageOnScreen, LinesAreTheDisplaysLineHeightApart)
                 break;
             }
     ASSERT_FALSE(inkRows.empty()) << "no page on the screen";
-    for (int index = 0; index < 3; ++index)
-        EXPECT_TRUE(std::any_of(inkRows.begin(), inkRows.end(),
-                                [&](int y) { return y >= index * line && y < (index + 1) * line; }))
-            << "no ink in line " << index;
-    EXPECT_LT(inkRows.front(), line / 2) << "the heading starts at the top";
+    for (int top : { 0, line, 2 * line })
+        EXPECT_TRUE(std::any_of(inkRows.begin(), inkRows.end(), [&](int y) { return y >= top && y < top + line; }))
+            << "no ink in the line at " << top;
     EXPECT_LT(inkRows.back(), 3 * line) << "ink below the third line";
-    EXPECT_GE(inkRows.back(), 2 * line + line / 2) << "the third line ends above the middle of its line (" << dpi
-                                                   << " DPI)";
+    EXPECT_GE(inkRows.back(), 2 * line + line / 2) << "the third line ends above its middle (" << dpi << " DPI)";
     PressKey(VK_SPACE);
     EXPECT_EQ(0u, saver.WaitExit(5000));
 }
