@@ -194,9 +194,9 @@ const DialogMessages kEnglishMessages = {
     L"Your settings could not be saved.\r\n\r\nThe settings file \"",
     L"\" in the Windows folder cannot be written. Make sure that the file is not "
     L"read-only and that the disk has free space, then click OK again.",
-    L"The bitmap file name cannot be saved: it contains characters that this "
-    L"version of Windows cannot store, or it is too long. Change the name, then "
-    L"click OK again.",
+    L"The bitmap file name cannot be saved: it contains characters that the "
+    L"current language for non-Unicode programs cannot represent, or it is too "
+    L"long. Change the name, then click OK again.",
 };
 
 const DialogMessages& Messages()
