@@ -34,7 +34,7 @@ int ExpectedLineHeight()
 
 struct Canvas {
     static const int kWidth = 1024;
-    static const int kHeight = 768;
+    static const int kHeight = 1024;  // the English page whole at 192 DPI: 29 lines of 32 pixels
     HDC dc;
     HBITMAP bitmap;
     HGDIOBJ previous;
