@@ -31,7 +31,9 @@ target_link_libraries(morvella_windows PUBLIC morvella_portable ddraw gdi32 user
 
 set(MORVELLA_RC "${CMAKE_SOURCE_DIR}/resources/morvella.rc")
 set_property(SOURCE ${MORVELLA_RC} APPEND PROPERTY OBJECT_DEPENDS
-             "${CMAKE_SOURCE_DIR}/resources/resource.h")
+             "${CMAKE_SOURCE_DIR}/resources/resource.h" "${CMAKE_SOURCE_DIR}/resources/dialog_ids.h"
+             "${CMAKE_SOURCE_DIR}/resources/dialog.rc" "${CMAKE_SOURCE_DIR}/resources/dialog_en.rc"
+             "${CMAKE_SOURCE_DIR}/resources/morvella.manifest")
 # windres reads the resource script as UTF-8 (code page 65001) so that the
 # Japanese texts are stored as Unicode.
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -O coff")

@@ -2,7 +2,9 @@
 
 #include "config/settings_dialog.h"
 #include "engine/render_engine.h"
+#include "framework/display_dpi.h"
 #include "framework/modes.h"
+#include "framework/ui_language.h"
 #include "resources/dialog_ids.h"
 #include "framework/file_view.h"
 #include "framework/paths.h"
@@ -170,6 +172,38 @@ bool SaveControls(HWND dialog, const SettingsFileNames& names)
            WriteInt(names, kAnimationSetting.key, CheckedRadio(dialog, kAnimationSetting));
 }
 
+// The texts of the dialog's message boxes, in the dialog's language.
+struct DialogMessages {
+    const WCHAR* caption;
+    const WCHAR* saveFailedBefore;  // the settings file's path goes between these two
+    const WCHAR* saveFailedAfter;
+    const WCHAR* bitmapNameNotStorable;
+};
+
+const DialogMessages kJapaneseMessages = {
+    L"設定",
+    L"設定を保存できませんでした。\r\n\r\nWindows フォルダーの設定ファイル「",
+    L"」に書き込めません。ファイルが読み取り専用になっていないか、"
+    L"ディスクに空きがあるかを確かめてから、もう一度 OK を押してください。",
+    L"ビットマップのファイル名を保存できません。この Windows の文字コードで表せない"
+    L"文字が含まれているか、長すぎます。名前を変えてから、もう一度 OK を押してください。",
+};
+
+const DialogMessages kEnglishMessages = {
+    L"Settings",
+    L"Your settings could not be saved.\r\n\r\nThe settings file \"",
+    L"\" in the Windows folder cannot be written. Make sure that the file is not "
+    L"read-only and that the disk has free space, then click OK again.",
+    L"The bitmap file name cannot be saved: it contains characters that the "
+    L"current language for non-Unicode programs cannot represent, or it is too "
+    L"long. Change the name, then click OK again.",
+};
+
+const DialogMessages& Messages()
+{
+    return UserUiLanguage() == UiJapanese ? kJapaneseMessages : kEnglishMessages;
+}
+
 void AppendWide(WCHAR* text, int& length, int size, const WCHAR* part)
 {
     while (*part && length < size - 1)
@@ -185,14 +219,13 @@ void ReportSaveFailure(HWND dialog, const SettingsFileNames& names)
     WCHAR file[sizeof names.file];
     if (!MultiByteToWideChar(CP_ACP, 0, names.file, -1, file, sizeof names.file))
         file[0] = 0;
-    WCHAR text[256];
+    const DialogMessages& messages = Messages();
+    WCHAR text[512];
     int length = 0;
-    AppendWide(text, length, 256, L"設定を保存できませんでした。\r\n\r\nWindows フォルダーの設定ファイル「");
-    AppendWide(text, length, 256, file);
-    AppendWide(text, length, 256,
-               L"」に書き込めません。ファイルが読み取り専用になっていないか、"
-               L"ディスクに空きがあるかを確かめてから、もう一度 OK を押してください。");
-    MessageBoxW(dialog, text, L"設定", MB_OK | MB_ICONEXCLAMATION);
+    AppendWide(text, length, 512, messages.saveFailedBefore);
+    AppendWide(text, length, 512, file);
+    AppendWide(text, length, 512, messages.saveFailedAfter);
+    MessageBoxW(dialog, text, messages.caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 // The name is stored as ANSI text, as the saver reads it. A character the
@@ -290,20 +323,41 @@ void ScrollBar(HWND bar, int code, int thumb)
     SetScrollPos(bar, SB_CTL, position, TRUE);
 }
 
+// The GUI font at `dpi`: the stock font is made for the system's DPI, which
+// a dialog on a monitor of another scaling does not have. NULL when the stock
+// font serves as it is or no other can be made.
+HFONT GuiFontAt(HGDIOBJ stock, int stockDpi, UINT dpi)
+{
+    LOGFONTA font;
+    if (static_cast<int>(dpi) == stockDpi || !GetObjectA(stock, sizeof font, &font))
+        return NULL;
+    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), stockDpi);
+    return CreateFontIndirectA(&font);
+}
+
 // Painted between BeginPaint and EndPaint: drawn before the default paint,
 // the line would be wiped by the background erase of every later repaint
-// (after the dialog was covered, for instance).
+// (after the dialog was covered, for instance). Its place and font scale with
+// the dialog, which Windows lays out at the DPI of its monitor.
 void PaintLibVersion(HWND dialog)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(dialog, &paint);
     if (!dc)
         return;
+    int systemDpi = GetDeviceCaps(dc, LOGPIXELSY);
+    UINT dpi = WindowDpi(dialog);
+    if (!dpi)
+        dpi = static_cast<UINT>(systemDpi);
     // Without the GUI font the line is left out rather than drawn in
     // whatever font the context happens to hold.
-    HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
+    HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
+    HFONT scaled = stock ? GuiFontAt(stock, systemDpi, dpi) : NULL;
+    HGDIOBJ font = scaled ? scaled : stock;
     HGDIOBJ previous = font ? SelectObject(dc, font) : NULL;
     if (!previous) {
+        if (scaled)
+            DeleteObject(scaled);
         EndPaint(dialog, &paint);
         return;
     }
@@ -314,8 +368,10 @@ void PaintLibVersion(HWND dialog)
     g_Engine.GetLibVersion(version, buildDate, buildTime);
     char line[64];
     int length = wsprintfA(line, "Lib Ver. %s", version);
-    TextOutA(dc, 12, 44, line, length);
+    TextOutA(dc, ScaleForDpi(12, dpi), ScaleForDpi(44, dpi), line, length);
     SelectObject(dc, previous);
+    if (scaled)
+        DeleteObject(scaled);
     EndPaint(dialog, &paint);
 }
 
@@ -338,10 +394,8 @@ extern "C" INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message
         switch (LOWORD(wParam)) {
         case IDOK: {
             if (!BitmapNameStorable(dialog)) {
-                MessageBoxW(dialog,
-                            L"ビットマップのファイル名を保存できません。この Windows の文字コードで表せない"
-                            L"文字が含まれているか、長すぎます。名前を変えてから、もう一度 OK を押してください。",
-                            L"設定", MB_OK | MB_ICONEXCLAMATION);
+                MessageBoxW(dialog, Messages().bitmapNameNotStorable, Messages().caption,
+                            MB_OK | MB_ICONEXCLAMATION);
                 return TRUE;
             }
             SettingsFileNames names;

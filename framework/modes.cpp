@@ -2,8 +2,10 @@
 
 #include "framework/modes.h"
 #include "framework/command_line.h"
+#include "framework/display_dpi.h"
 #include "framework/password.h"
 #include "framework/saver_window.h"
+#include "framework/ui_language.h"
 #include "config/settings_dialog.h"
 #include "resources/resource.h"
 
@@ -20,18 +22,44 @@ BOOL SettingsDialogHook(HINSTANCE)
     return TRUE;
 }
 
+int SettingsDialogResource(UiLanguage language)
+{
+    return language == UiJapanese ? IDD_SETTINGS : IDD_SETTINGS_ENGLISH;
+}
+
+// The saver's manifest asks for version 6 of the common controls, whose
+// dialog controls are registered by comctl32.dll itself: on Windows XP a
+// dialog opens only once that library is loaded. The saver imports from
+// nothing beyond the system's core DLLs and DirectDraw, so the library is
+// loaded here, before the first dialog.
+static void LoadCommonControls()
+{
+    HMODULE controls = LoadLibraryA("COMCTL32.DLL");
+    typedef void (WINAPI* InitFn)(void);
+    InitFn init = controls ? reinterpret_cast<InitFn>(reinterpret_cast<void*>(
+                                 GetProcAddress(controls, "InitCommonControls"))) : NULL;
+    if (init)
+        init();
+}
+
 INT_PTR ShowSettingsDialog(HWND owner)
 {
     if (!SettingsDialogHook(ModuleInstance))
         return 0;
+    LoadCommonControls();
+    // Each language's dialog has a template of its own number, so the one
+    // shown is the one chosen, whatever Windows' own rules for picking
+    // among a resource's languages would say.
+    int dialog = SettingsDialogResource(UserUiLanguage());
     // The wide call keeps the template's Unicode captions intact on systems
     // whose ANSI code page cannot hold Japanese. Windows 9x has only a stub
     // of it; there the ANSI call shows the template in the system's code
-    // page, which on a Japanese system holds the captions.
+    // page, which on a Japanese system holds the captions (and on any other
+    // holds the English ones).
     if (IsWindows9x)
-        return DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SETTINGS), owner,
+        return DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(dialog), owner,
                                ScreenSaverConfigureDialog, 0);
-    return DialogBoxParamW(ModuleInstance, MAKEINTRESOURCEW(IDD_SETTINGS), owner,
+    return DialogBoxParamW(ModuleInstance, MAKEINTRESOURCEW(dialog), owner,
                            ScreenSaverConfigureDialog, 0);
 }
 
@@ -43,6 +71,11 @@ static HWND ExistingWindowOr(HWND candidate, HWND fallback)
 static int RunChosenMode(const char* tail)
 {
     SaverSwitch sw = ParseSaverSwitch(tail);
+    // Full screen and the settings dialog draw in real pixels at any display
+    // scaling. The preview is a child of another process's window and keeps
+    // that process's scaling.
+    if (sw.kind == ModeRun || sw.kind == ModeSettings || sw.kind == ModeConfigure)
+        MakeProcessDpiAware();
     HWND given = reinterpret_cast<HWND>(static_cast<UINT_PTR>(sw.window));
     switch (sw.kind) {
     case ModeSettings:

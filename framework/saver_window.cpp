@@ -7,6 +7,11 @@
 #include "saver/saver_proc.h"
 #include "resources/resource.h"
 
+// Not in this build's headers (Windows 8.1 and later send it).
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 BOOL PreviewMode;
 HWND SaverWindow;
 UINT AutoPlayQueryMessage;
@@ -151,6 +156,13 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         if (!PreviewMode)
             CoverNewDesktop(window, lParam);
         break;
+    case WM_DPICHANGED:
+        // A monitor's scaling changed. The full-screen window covers the
+        // desktop in real pixels, which scaling does not move: the smaller
+        // or larger rectangle Windows suggests is not taken.
+        if (!PreviewMode)
+            return 0;
+        break;
     case WM_PAINT:
         if (CloseAllowed)
             return DefWindowProcA(window, message, wParam, lParam);
@@ -231,8 +243,14 @@ static BOOL ApplyInputRule(HWND window, UINT message, WPARAM wParam, LRESULT* re
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-    case WM_POWERBROADCAST:
         PostClose(window);
+        break;
+    case WM_POWERBROADCAST:
+        // Suspend, standby and resume end the saver; a laptop's battery and
+        // charger news does not. The message goes on to the default
+        // handling, which grants a suspend query.
+        if (PowerBroadcastEndsSaver(static_cast<uint32_t>(wParam)))
+            PostClose(window);
         break;
     }
     return FALSE;

@@ -1,5 +1,9 @@
 #include "saver/error_page_text.h"
 
+#include <type_traits>
+
+#include "saver/error_page_texts.h"
+
 namespace {
 
 const char16_t kHeading[] = u"エラーが発生しています。";
@@ -24,11 +28,6 @@ const char16_t* const kDirect3DBlock[] = {
     nullptr,
 };
 
-// The one line with a placeholder: the model file name goes between the two
-// halves.
-const char16_t kModelFileRemedyBefore[] = u"対策：";
-const char16_t kModelFileRemedyAfter[] = u"ファイルを.scrファイルと同じディレクトリにコピーしてください。";
-
 const char16_t* const kBitmapFileBlock[] = {
     u"エラー：Bitmapファイルエラー。",
     u"原因：指定したビットマップファイルにエラーがあります。",
@@ -51,23 +50,42 @@ const char16_t* const kTextureLoadBlock[] = {
     nullptr,
 };
 
-// Appends `text` at `*used`, keeping room for the terminator.
-void Append(char16_t* line, int* used, const char16_t* text)
+}  // namespace
+
+extern const ErrorPageTexts<char16_t> kJapaneseErrorPage = {
+    kHeading,
+    kDirectDrawBlock,
+    kDirect3DBlock,
+    u"エラー：ファイルロードエラー。",
+    u"対策：",
+    u"ファイルを.scrファイルと同じディレクトリにコピーしてください。",
+    kBitmapFileBlock,
+    kTextureLoadBlock,
+};
+
+namespace {
+
+// Appends `text` at `*used`, keeping room for the terminator. English texts
+// are ASCII bytes, each the character of the same number.
+template <class Char>
+void Append(char16_t* line, int* used, const Char* text)
 {
     while (*text && *used < kErrorLineChars - 1)
-        line[(*used)++] = *text++;
+        line[(*used)++] = static_cast<char16_t>(static_cast<typename std::make_unsigned<Char>::type>(*text++));
     line[*used] = 0;
 }
 
 // Produces the page line by line into one buffer.
+template <class Char>
 struct PageWriter {
     ErrorLineSink sink;
     void* context;
+    int lineHeight;
     int y;
     int count;
     ErrorPageLine line;
 
-    void Emit(const char16_t* a, const char16_t* b = u"", const char16_t* c = u"")
+    void Emit(const Char* a, const char16_t* b = u"", const Char* c = nullptr)
     {
         int used = 0;
         line.x = 0;
@@ -75,40 +93,59 @@ struct PageWriter {
         line.text[0] = 0;
         Append(line.text, &used, a);
         Append(line.text, &used, b);
-        Append(line.text, &used, c);
+        if (c)
+            Append(line.text, &used, c);
         sink(line, context);
         ++count;
-        y += kErrorLineHeight;
+        y += lineHeight;
     }
 
-    void EmitBlock(const char16_t* const* block)
+    void EmitBlock(const Char* const* block)
     {
         for (; *block; ++block)
             Emit(*block);
     }
 };
 
-}  // namespace
-
-int LayoutErrorPage(uint32_t flags, const char16_t* fileName, ErrorLineSink sink, void* context)
+template <class Char>
+int LayoutPage(const ErrorPageTexts<Char>& texts, uint32_t flags, const char16_t* fileName, int lineHeight,
+               ErrorLineSink sink, void* context)
 {
-    PageWriter page;
+    PageWriter<Char> page;
     page.sink = sink;
     page.context = context;
+    page.lineHeight = lineHeight;
     page.y = 0;
     page.count = 0;
-    page.Emit(kHeading);
+    page.Emit(texts.heading);
     if (flags & ErrDirectDraw)
-        page.EmitBlock(kDirectDrawBlock);
+        page.EmitBlock(texts.directDraw);
     if (flags & ErrDirect3D)
-        page.EmitBlock(kDirect3DBlock);
+        page.EmitBlock(texts.direct3D);
     if (flags & ErrModelFile) {
-        page.Emit(u"エラー：ファイルロードエラー。");
-        page.Emit(kModelFileRemedyBefore, fileName, kModelFileRemedyAfter);
+        page.Emit(texts.modelFileError);
+        page.Emit(texts.modelFileRemedyBefore, fileName, texts.modelFileRemedyAfter);
     }
     if (flags & ErrBitmapFile)
-        page.EmitBlock(kBitmapFileBlock);
+        page.EmitBlock(texts.bitmapFile);
     if (flags & ErrTextureLoad)
-        page.EmitBlock(kTextureLoadBlock);
+        page.EmitBlock(texts.textureLoad);
     return page.count;
+}
+
+}  // namespace
+
+int LayoutErrorPage(uint32_t flags, const char16_t* fileName, UiLanguage language, int lineHeight,
+                    ErrorLineSink sink, void* context)
+{
+    if (language == UiJapanese)
+        return LayoutPage(kJapaneseErrorPage, flags, fileName, lineHeight, sink, context);
+    return LayoutPage(kEnglishErrorPage, flags, fileName, lineHeight, sink, context);
+}
+
+int ErrorLineHeightForDpi(unsigned dpi)
+{
+    if (dpi == 0)
+        return kErrorLineHeight;
+    return static_cast<int>((static_cast<unsigned long>(kErrorLineHeight) * dpi + 48) / 96);
 }

@@ -42,12 +42,15 @@ elif [ -n "${need_update:-}" ]; then
   $SUDO apt-get update -qq
 fi
 
-# Wine takes its ANSI code page from the locale: ja_JP.UTF-8 gives 932, the
-# Japanese tests need it.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  echo "install-deps: generating the ja_JP.UTF-8 locale"
-  $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
-  $SUDO locale-gen >/dev/null
-fi
+# Wine takes its ANSI code page and the user's UI language from the locale:
+# ja_JP.UTF-8 gives code page 932 and Japanese, en_US.UTF-8 English. The
+# tests speak to the saver in both.
+for wanted in ja_JP en_US; do
+  if ! locale -a 2>/dev/null | grep -qi "^$wanted\.utf-\?8\$"; then
+    echo "install-deps: generating the $wanted.UTF-8 locale"
+    $SUDO sed -i "s/^# *\($wanted.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$wanted.UTF-8 UTF-8" /etc/locale.gen || echo "$wanted.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    $SUDO locale-gen >/dev/null
+  fi
+done
 echo "install-deps: everything is installed"

@@ -4,15 +4,23 @@
 # prefix, with the Japanese font replacements), captures the dialog window
 # and closes it again. A fresh prefix has no morvella.ini, so the picture
 # shows the defaults.
-#   screenshot-dialog.sh [DIST_DIR [OUTPUT_PNG]]
-# DIST_DIR holds morvella.scr (default: build/dist of the source tree);
-# OUTPUT_PNG defaults to docs/images/settings-dialog.png.
+#   screenshot-dialog.sh [DIST_DIR [OUTPUT_PNG [ja|en]]]
+# DIST_DIR holds morvella.scr (default: build/dist of the source tree); the
+# dialog is the Japanese one (ja, the default) or the English one (en), as
+# a Windows of that UI language shows it; OUTPUT_PNG defaults to
+# docs/images/settings-dialog.png, or settings-dialog-en.png for English.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 dist=$(cd "${1:-$root/build/dist}" 2>/dev/null && pwd) || { echo "screenshot-dialog: no folder ${1:-$root/build/dist}" >&2; exit 1; }
-output=${2:-$root/docs/images/settings-dialog.png}
+language=${3:-ja}
+case "$language" in
+  ja) title='設定' ui=ja_JP.UTF-8 default_output=settings-dialog.png ;;
+  en) title='Settings' ui=en_US.UTF-8 default_output=settings-dialog-en.png ;;
+  *) echo "screenshot-dialog: the language is ja or en" >&2; exit 1 ;;
+esac
+output=${2:-$root/docs/images/$default_output}
 saver="$dist/morvella.scr"
 [ -f "$saver" ] || { echo "screenshot-dialog: $saver is missing; build first" >&2; exit 1; }
 for tool in wineserver xdotool import; do
@@ -31,17 +39,18 @@ trap cleanup EXIT
 "$here/wine-session.sh" start "$session" >/dev/null || { echo "screenshot-dialog: no Wine session" >&2; exit 1; }
 eval "$("$here/wine-session.sh" env "$session")"
 
-# A Japanese system where one is available; the captions are Unicode, so the
-# picture is the same under any other locale.
+# The Japanese dialog on a Japanese system where one is available (the
+# captions are Unicode, so the picture is the same under any other locale);
+# the English one on a Western system, whose shell dialog font it is made for.
 lang=C.UTF-8
-locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' && lang=ja_JP.UTF-8
+[ "$language" = ja ] && locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' && lang=ja_JP.UTF-8
 
-LANG=$lang "$MORVELLA_WINE" "$saver" /c </dev/null >"$session/saver.log" 2>&1 &
+LANG=$lang LC_MESSAGES=$ui "$MORVELLA_WINE" "$saver" /c </dev/null >"$session/saver.log" 2>&1 &
 saver_pid=$!
 
 window=
 for _ in $(seq 1 200); do
-  window=$(xdotool search --name '^設定$' 2>/dev/null | head -n 1)
+  window=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1)
   [ -n "$window" ] && break
   kill -0 "$saver_pid" 2>/dev/null || break
   sleep 0.1

@@ -46,11 +46,13 @@ for n in 1 2 3 4 5; do
 done
 shoot "$dist" 3 "$out/display-2-tiled.png" "Animation=3" "Display=2" "Speed=20"
 
-# The error page: a copy of the saver without its model file.
+# The error page, in Japanese and in English: a copy of the saver without its
+# model file.
 lonely="$session/no-model"
 mkdir -p "$lonely"
 cp "$dist/morvella.scr" "$lonely/"
 LANG=ja_JP.UTF-8 SHOT_OPTIONS="-crop 760x56+0+0 +repage" shoot "$lonely" 4 "$out/error-page.png"
+LC_MESSAGES=en_US.UTF-8 SHOT_OPTIONS="-crop 760x56+0+0 +repage" shoot "$lonely" 4 "$out/error-page-en.png"
 
 # The converted duck of the README: the duck of Debian's assimp-testmodels
 # converted with the default options, in the jump, vortex and rotation

@@ -22,16 +22,18 @@ arch=$(scripts/wine-arch.sh)
 windows_build=build/windows
 [ "$arch" = win64 ] && windows_build=build/windows64
 session="$root/$windows_build/wine"
-# The main session and the two-monitor ones (their Xvnc servers included).
+# The main session, the two-monitor ones (their Xvnc servers included) and
+# the one at another DPI: an interrupted run leaves none of them running, and
+# each run starts them with a fresh prefix.
 stop_sessions() {
   local dir
-  for dir in "$session" "$root/$windows_build"/wine-monitors-*; do
+  for dir in "$session" "$root/$windows_build"/wine-monitors-* "$root/$windows_build"/wine-dpi*; do
     [ -d "$dir" ] && scripts/wine-session.sh stop "$dir" >/dev/null 2>&1
   done
 }
 trap stop_sessions EXIT
 stop_sessions
-rm -rf "$session/prefix" "$root/$windows_build"/wine-monitors-*/prefix
+rm -rf "$session/prefix" "$root/$windows_build"/wine-monitors-*/prefix "$root/$windows_build"/wine-dpi*/prefix
 
 status=0
 echo "== native tests, fuzzing"

@@ -7,7 +7,8 @@
 # (primary-left or primary-right) the display is a 1600 x 600 Xvnc screen
 # showing Wine two 800 x 600 monitors side by side, the primary one on that
 # side, instead of one Xvfb screen; `one` makes it one 1600 x 600 monitor
-# on the same kind of display (for comparisons).
+# on the same kind of display (for comparisons). With MORVELLA_LOGPIXELS set
+# at the start (144 for 150 %), the display's DPI is that instead of 96.
 #   wine-session.sh start DIR   start (idempotent) and print the display
 #   wine-session.sh stop DIR    stop everything the session started
 #   wine-session.sh env DIR     print the environment as shell assignments
@@ -38,14 +39,22 @@ session_env() {
   # would wait forever.
   echo "export WINEDLLOVERRIDES='mscoree,mshtml=;winedbg.exe=d'"
   echo "export XAUTHORITY=/dev/null"
-  # Wine names Unix files in the locale's character set: without a UTF-8
-  # locale (a bare machine or CI sets none) a Japanese file name cannot be
-  # reached at all. A caller's own UTF-8 locale (ja_JP for code page 932)
-  # is kept.
-  case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
+  # Wine takes the ANSI code page from the locale's character type and the
+  # user's UI language from LC_MESSAGES. The character type is the caller's
+  # when it is UTF-8 (ja_JP.UTF-8 for code page 932, C.UTF-8 for 1252) and
+  # C.UTF-8 otherwise: Wine names Unix files in it, and without UTF-8 (a bare
+  # machine or CI sets none) a Japanese file name cannot be reached at all.
+  # The UI language is Japanese, the one the tests expect unless told
+  # otherwise, whatever the caller's: MORVELLA_UI_LOCALE names another
+  # (en_US.UTF-8 for English). LC_ALL would override LC_MESSAGES: it
+  # becomes LANG.
+  local ctype=${LC_ALL:-${LC_CTYPE:-${LANG:-}}}
+  case "$ctype" in
     *UTF-8*|*utf-8*|*UTF8*|*utf8*) ;;
-    *) echo "export LANG=C.UTF-8 LC_ALL=C.UTF-8" ;;
+    *) ctype=C.UTF-8 ;;
   esac
+  echo "unset LC_ALL LC_CTYPE"
+  echo "export LANG='$ctype' LC_MESSAGES='${MORVELLA_UI_LOCALE:-ja_JP.UTF-8}'"
   if [ -s "$dir/monitors" ]; then
     # Wine's RandR 1.4 path would keep DirectDraw's primary surface to the
     # primary monitor: the stand-in library offers RandR 1.0 alone, so that
@@ -137,6 +146,18 @@ make_prefix() {
   timeout 60 "$MORVELLA_WINE" regedit /S "$("$MORVELLA_WINE" winepath -w "$dir/prefix.reg" 2>/dev/null)" >/dev/null 2>&1
 }
 
+# Wine reads the DPI when its server starts: the value is written, then the
+# server restarted.
+set_dpi() {
+  local dpi
+  dpi=$(cat "$dir/logpixels" 2>/dev/null)
+  [ -n "$dpi" ] || return 0
+  timeout 60 "$MORVELLA_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f || return 1
+  timeout 20 wineserver -k
+  timeout 20 wineserver -w
+  wineserver -p
+}
+
 case "$cmd" in
   start)
     exec 9>"$dir/lock"
@@ -145,6 +166,7 @@ case "$cmd" in
       "$here/wine-arch.sh" >"$dir/machine"
       echo "${MORVELLA_WINEARCH:-$(cat "$dir/machine")}" >"$dir/arch"
       printf %s "${MORVELLA_MONITORS:-}" >"$dir/monitors"
+      printf %s "${MORVELLA_LOGPIXELS:-}" >"$dir/logpixels"
       if [ -s "$dir/monitors" ]; then start_xvnc || exit 1; else start_xvfb || exit 1; fi
       eval "$(session_env)"
       # The persistent server and the services Wine starts outlive this
@@ -152,6 +174,7 @@ case "$cmd" in
       # wait for it forever) nor the session lock (stop would wait for it).
       wineserver -p </dev/null >/dev/null 2>&1 9>&-
       make_prefix </dev/null >/dev/null 2>&1 9>&- || { echo "wine-session: prefix set-up failed" >&2; exit 1; }
+      set_dpi </dev/null >/dev/null 2>&1 9>&- || { echo "wine-session: DPI set-up failed" >&2; exit 1; }
       # Warm up: the first process of a wineserver pays its start-up cost.
       timeout 60 "$MORVELLA_WINE" cmd /c exit </dev/null >/dev/null 2>&1 9>&-
     fi

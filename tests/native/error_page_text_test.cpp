@@ -1,4 +1,5 @@
-// Which lines the error page shows for a set of failure bits, and where.
+// Which lines the error page shows for a set of failure bits, and where, in
+// both languages.
 #include "saver/error_page_text.h"
 
 #include <string>
@@ -13,10 +14,11 @@ struct Line {
     std::u16string text;
 };
 
-std::vector<Line> Page(uint32_t flags, const char16_t* fileName = u"morvella.dat")
+std::vector<Line> Page(uint32_t flags, const char16_t* fileName = u"morvella.dat",
+                       UiLanguage language = UiJapanese, int lineHeight = kErrorLineHeight)
 {
     std::vector<Line> lines;
-    int count = LayoutErrorPage(flags, fileName,
+    int count = LayoutErrorPage(flags, fileName, language, lineHeight,
                                 [](const ErrorPageLine& line, void* out) {
                                     EXPECT_EQ(0, line.x);
                                     static_cast<std::vector<Line>*>(out)->push_back({ line.y, line.text });
@@ -68,16 +70,20 @@ TEST(ErrorPageLayout, BlocksStackInBitOrderWithoutGaps)
 
 TEST(ErrorPageLayout, BitmapAndTextureBlocksDifferWhereTheyShould)
 {
-    std::vector<Line> bitmap = Page(ErrBitmapFile);
-    std::vector<Line> texture = Page(ErrTextureLoad);
-    ASSERT_EQ(8u, bitmap.size());
-    ASSERT_EQ(8u, texture.size());
-    EXPECT_EQ(Ys(bitmap), Ys(texture));
-    EXPECT_EQ(112, bitmap[7].y);
-    for (int i = 1; i < 8; ++i) {
-        bool differs = bitmap[i].text != texture[i].text;
-        EXPECT_EQ(i == 1 || i == 2 || i == 6, differs) << "line " << i;
+    for (UiLanguage language : { UiJapanese, UiEnglish }) {
+        std::vector<Line> bitmap = Page(ErrBitmapFile, u"morvella.dat", language);
+        std::vector<Line> texture = Page(ErrTextureLoad, u"morvella.dat", language);
+        ASSERT_EQ(8u, bitmap.size());
+        ASSERT_EQ(8u, texture.size());
+        EXPECT_EQ(Ys(bitmap), Ys(texture));
+        EXPECT_EQ(112, bitmap[7].y);
+        for (int i = 1; i < 8; ++i) {
+            bool differs = bitmap[i].text != texture[i].text;
+            EXPECT_EQ(i == 1 || i == 2 || i == 6, differs) << "line " << i << ", language " << language;
+        }
     }
+    std::vector<Line> texture = Page(ErrTextureLoad);
+    std::vector<Line> bitmap = Page(ErrBitmapFile);
     EXPECT_EQ(u"   (3)ビットマップのサイズが縦横同じサイズであること。", texture[6].text);
     EXPECT_EQ(u"   (4)ビットマップのサイズが2の累乗であること。(例：32×32,64×64,...)", bitmap[7].text);
 }
@@ -87,6 +93,48 @@ TEST(ErrorPageLayout, OverlongFileNameIsCutAtTheEndOfTheLine)
     std::u16string name(400, u'x');
     std::vector<Line> page = Page(ErrModelFile, name.c_str());
     EXPECT_EQ(static_cast<size_t>(kErrorLineChars - 1), page[2].text.size());
+}
+
+size_t LeadingSpaces(const std::u16string& text)
+{
+    size_t n = 0;
+    while (n < text.size() && text[n] == u' ')
+        ++n;
+    return n;
+}
+
+// The English page keeps the Japanese page's rows: the same lines for the
+// same bits, at the same heights, with the same indents, all of them ASCII.
+TEST(ErrorPageLayout, EnglishPageHasTheJapaneseRowsAndIndents)
+{
+    for (uint32_t flags : { ErrModelSnapshot, ErrDirectDraw, ErrDirect3D, ErrModelFile, ErrBitmapFile,
+                            ErrTextureLoad, 0xFFFFFFFFu }) {
+        std::vector<Line> japanese = Page(flags);
+        std::vector<Line> english = Page(flags, u"morvella.dat", UiEnglish);
+        ASSERT_EQ(japanese.size(), english.size()) << "flags " << flags;
+        EXPECT_EQ(Ys(japanese), Ys(english)) << "flags " << flags;
+        for (size_t i = 0; i < english.size(); ++i) {
+            EXPECT_EQ(LeadingSpaces(japanese[i].text), LeadingSpaces(english[i].text)) << "flags " << flags << ", line " << i;
+            EXPECT_GT(english[i].text.size(), LeadingSpaces(english[i].text)) << "an empty line";
+            for (char16_t c : english[i].text)
+                EXPECT_TRUE(c >= 0x20 && c < 0x7F) << "flags " << flags << ", line " << i << ": character " << int(c);
+        }
+    }
+    std::vector<Line> page = Page(ErrModelFile, u"morvella.dat", UiEnglish);
+    EXPECT_EQ(u"An error has occurred.", page[0].text);
+    EXPECT_EQ(u"Remedy: copy the file morvella.dat into the same folder as the .scr file.", page[2].text);
+}
+
+TEST(ErrorPageLayout, LinesAreTheLineHeightApartAndItFollowsTheDpi)
+{
+    EXPECT_EQ((std::vector<int>{ 0, 24, 48 }), Ys(Page(ErrModelFile, u"morvella.dat", UiJapanese, 24)));
+    EXPECT_EQ((std::vector<int>{ 0, 32, 64 }), Ys(Page(ErrModelFile, u"morvella.dat", UiEnglish, 32)));
+    const struct {
+        unsigned dpi;
+        int height;
+    } heights[] = { { 96, 16 }, { 120, 20 }, { 144, 24 }, { 168, 28 }, { 192, 32 }, { 288, 48 }, { 0, 16 } };
+    for (const auto& h : heights)
+        EXPECT_EQ(h.height, ErrorLineHeightForDpi(h.dpi)) << h.dpi << " DPI";
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The settings dialog, driven in-process (the template comes from this test
 // program's own resources) and through morvella.scr in settings mode. The
 // settings file is the real morvella.ini of the prefix's Windows directory.
+// The dialog is the one of the language the run expects (Said): the English
+// runs show that both behave alike.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 
 #include "config/settings_dialog.h"
 #include "framework/modes.h"
+#include "framework/ui_language.h"
 #include "resources/dialog_ids.h"
 #include "resources/resource.h"
 #include "saver/saver_state.h"
@@ -90,7 +93,8 @@ INT_PTR CALLBACK ScriptedDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM
 INT_PTR RunDialog(std::function<void(HWND)> script)
 {
     ActiveScript = &script;
-    return DialogBoxParamW(ModuleInstance, MAKEINTRESOURCEW(IDD_SETTINGS), NULL, ScriptedDialog, 0);
+    int dialog = SettingsDialogResource(Said(UiJapanese, UiEnglish));
+    return DialogBoxParamW(ModuleInstance, MAKEINTRESOURCEW(dialog), NULL, ScriptedDialog, 0);
 }
 
 void Press(HWND dialog, int id)
@@ -332,7 +336,8 @@ TEST_F(SettingsDialog, FailedSaveIsReportedAndTheDialogStaysOpenWithTheChoices)
         UINT_PTR timer = SetTimer(NULL, 0, 50, AnswerMessageBoxes);
         Press(dialog, IDOK);
         KillTimer(NULL, timer);
-        EXPECT_NE(MessageBoxText.find(L"設定を保存できませんでした"), std::wstring::npos);
+        EXPECT_NE(MessageBoxText.find(Said(L"設定を保存できませんでした", L"Your settings could not be saved")),
+                  std::wstring::npos) << "message: " << std::string(MessageBoxText.begin(), MessageBoxText.end());
         EXPECT_NE(MessageBoxText.find(L"morvella.ini"), std::wstring::npos);
         EXPECT_TRUE(IsWindowVisible(dialog));
         EXPECT_EQ(Position(dialog, IDC_SPEED), 333);
@@ -357,7 +362,8 @@ TEST_F(SettingsDialog, TypedNameOutsideTheCodePageIsRefusedAndTheDialogStaysOpen
         UINT_PTR timer = SetTimer(NULL, 0, 50, AnswerMessageBoxes);
         Press(dialog, IDOK);
         KillTimer(NULL, timer);
-        EXPECT_NE(MessageBoxText.find(L"ビットマップのファイル名を保存できません"), std::wstring::npos);
+        EXPECT_NE(MessageBoxText.find(Said(L"ビットマップのファイル名を保存できません",
+                                           L"The bitmap file name cannot be saved")), std::wstring::npos);
         EXPECT_TRUE(IsWindowVisible(dialog));
         EXPECT_EQ(IniValue("Bitmap"), "<none>");
         Type(dialog, L"stone.bmp");
@@ -366,14 +372,17 @@ TEST_F(SettingsDialog, TypedNameOutsideTheCodePageIsRefusedAndTheDialogStaysOpen
     EXPECT_EQ(IniValue("Bitmap"), "stone.bmp");
 }
 
-// Pixels of the version line that differ from the dialog's background.
+// Pixels of the version line that differ from the dialog's background: at
+// (12, 44) and 14 pixels high at 96 DPI, in proportion at any other.
 int VersionInk(HWND dialog)
 {
     HDC dc = GetDC(dialog);
-    COLORREF background = GetPixel(dc, 4, 40);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    auto at = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
+    COLORREF background = GetPixel(dc, at(4), at(40));
     int ink = 0;
-    for (int y = 44; y < 58; ++y)
-        for (int x = 12; x < 80; ++x)
+    for (int y = at(44); y < at(58); ++y)
+        for (int x = at(12); x < at(80); ++x)
             ink += GetPixel(dc, x, y) != background;
     ReleaseDC(dialog, dc);
     return ink;
@@ -395,7 +404,7 @@ HWND WaitForDialog(const SaverProcess& saver)
 {
     for (int i = 0; i < 500; ++i) {
         HWND window = NULL;
-        while ((window = FindWindowExW(NULL, window, L"#32770", L"設定"))) {
+        while ((window = FindWindowExW(NULL, window, L"#32770", Said(L"設定", L"Settings")))) {
             DWORD pid = 0;
             GetWindowThreadProcessId(window, &pid);
             if (pid == saver.pid() && IsWindowVisible(window))
@@ -449,25 +458,34 @@ TEST_F(SettingsDialog, SettingsModeGivenWindowOwnsTheDialogAndCancelExitsWithZer
 
 // The captions are Unicode in the template and must reach the screen intact
 // whatever the system's ANSI code page: run under a Japanese and a Western
-// locale (LANG) to cover both.
-TEST_F(SettingsDialog, SettingsModeCaptionsAreTheJapaneseTextsUnderThisCodePage)
+// locale (LANG) to cover both, and with a Japanese and an English UI
+// language.
+TEST_F(SettingsDialog, SettingsModeCaptionsAreInTheUserLanguageUnderThisCodePage)
 {
     RecordProperty("AnsiCodePage", static_cast<int>(GetACP()));
     SaverProcess saver;
     ASSERT_TRUE(StartSaver(saver, "/c"));
-    HWND dialog = WaitForDialog(saver);  // found by its title "設定"
+    HWND dialog = WaitForDialog(saver);  // found by its title, "設定" or "Settings"
     ASSERT_TRUE(dialog);
     const struct {
         int id;
-        const wchar_t* caption;
+        const wchar_t* japanese;
+        const wchar_t* english;
     } expected[] = {
-        { IDCANCEL, L"ｷｬﾝｾﾙ" }, { IDC_RGBDEVICE, L"RGBﾃﾞﾊﾞｲｽ" }, { IDC_ANIM_WAVE, L"波" },
-        { IDC_ANIM_ROTATION, L"回転" }, { IDC_SPEED_LABEL, L"描画速度" }, { IDC_SPOTLIGHT, L"ｽﾎﾟｯﾄﾗｲﾄ" },
+        { IDOK, L"OK", L"OK" },
+        { IDCANCEL, L"ｷｬﾝｾﾙ", L"Cancel" },
+        { IDC_DEFAULTS, L"ﾃﾞﾌｫﾙﾄ", L"Defaults" },
+        { IDC_RGBDEVICE, L"RGBﾃﾞﾊﾞｲｽ", L"RGB device" },
+        { IDC_ANIM_WAVE, L"波", L"Wave" },
+        { IDC_ANIM_ROTATION, L"回転", L"Rotation" },
+        { IDC_SPEED_LABEL, L"描画速度", L"Speed" },
+        { IDC_SPOTLIGHT, L"ｽﾎﾟｯﾄﾗｲﾄ", L"Spotlight" },
+        { IDC_DISPLAY_STRETCHED, L"ﾌﾙｽｸﾘｰﾝ", L"Full screen" },
     };
     for (const auto& control : expected) {
         WCHAR text[64];
         GetDlgItemTextW(dialog, control.id, text, 64);
-        EXPECT_STREQ(text, control.caption) << "control " << control.id << ", code page " << GetACP();
+        EXPECT_STREQ(text, Said(control.japanese, control.english)) << "control " << control.id << ", code page " << GetACP();
     }
     EXPECT_EQ(PressAndWaitExit(saver, dialog, IDCANCEL), 0u);
 }

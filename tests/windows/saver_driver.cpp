@@ -1,6 +1,7 @@
 #include "saver_driver.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <algorithm>
 
@@ -187,6 +188,12 @@ void MoveMouseBy(int dx, int dy)
         GetCursorPos(&at);
     } while ((at.x != x || at.y != y) && GetTickCount() - start < 5000);
     EXPECT_TRUE(at.x == x && at.y == y) << line << ": the cursor stands at " << at.x << ", " << at.y;
+}
+
+bool ExpectEnglish()
+{
+    const char* expected = getenv("MORVELLA_EXPECT_UI");
+    return expected && lstrcmpA(expected, "en") == 0;
 }
 
 void Pump(DWORD ms)

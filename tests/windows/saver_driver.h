@@ -34,6 +34,16 @@ void PressKey(WORD vk);
 void ClickLeft();
 void MoveMouseBy(int dx, int dy);
 
+// The language the saver is expected to speak in this run: Japanese, the
+// test session's UI language, unless MORVELLA_EXPECT_UI is "en" (set where a
+// test runs with an English UI language, tests/windows/CMakeLists.txt).
+bool ExpectEnglish();
+template <class T>
+T Said(T japanese, T english)
+{
+    return ExpectEnglish() ? english : japanese;
+}
+
 // Pumps this thread's messages for `ms` milliseconds.
 void Pump(DWORD ms);
 

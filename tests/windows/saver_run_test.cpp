@@ -1,6 +1,8 @@
 // The saver started with /s under Wine: its window and the input that closes it.
 #include "saver_driver.h"
 
+#include <algorithm>
+
 #include "gtest/gtest.h"
 
 namespace {
@@ -132,11 +134,19 @@ TEST(FullScreenSaver, KeepsRunningThroughTaskSwitchCommandsAndTheCloseCommandEnd
     EXPECT_EQ(0u, saver.process.WaitExit(kExitWait));
 }
 
-TEST(FullScreenSaver, PowerBroadcastCloses)
+// One power broadcast of each kind (the whole table is tested natively): a
+// laptop's battery news leaves the saver running; a suspend query is granted
+// and closes it.
+TEST(FullScreenSaver, PowerStatusChangeKeepsItRunningAndASuspendQueryClosesIt)
 {
     RunningSaver saver;
     StartFullScreen(saver);
-    PostMessageA(saver.window, WM_POWERBROADCAST, 12345, 0);
+    const WPARAM kPowerStatusChange = 0x000A, kQuerySuspend = 0x0000;
+    PostMessageA(saver.window, WM_POWERBROADCAST, kPowerStatusChange, 0);
+    EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), saver.process.WaitExit(700)) << "the battery news closed it";
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(saver.window, WM_POWERBROADCAST, kQuerySuspend, 0, SMTO_NORMAL, 2000, &answer));
+    EXPECT_NE(static_cast<DWORD_PTR>(0x424D5144), answer) << "the suspend was refused (BROADCAST_QUERY_DENY)";
     EXPECT_EQ(0u, saver.process.WaitExit(kExitWait));
 }
 
@@ -172,6 +182,43 @@ int ErrorPageLinesOnScreen()
     }
     ReleaseDC(NULL, screen);
     return lines;
+}
+
+// The error page of the full-screen saver without its model file: three
+// lines, a line height apart at the display's DPI (16 pixels at 96, 24 at
+// 144). Each line has ink, none below the third; the third line's glyphs
+// reach below the middle of its line, which they do not when the lines are
+// closer than their font is high.
+TEST(ErrorPageOnScreen, LinesAreTheDisplaysLineHeightApart)
+{
+    HDC screen = GetDC(NULL);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(NULL, screen);
+    const int line = dpi * 16 / 96;
+    ASSERT_TRUE(dpi == 96 || dpi == 144 || dpi == 192) << dpi << " DPI";
+    std::string folder = TestDir("no-model");
+    ASSERT_TRUE(CopyInto(DistFile("morvella.scr"), folder, "morvella.scr"));
+    SaverProcess saver;
+    SetCursorPos(900, 700);
+    ASSERT_TRUE(StartSaver(saver, "/s", folder + "\\morvella.scr"));
+    ASSERT_TRUE(WaitForSaverWindow(saver.pid()) != NULL);
+    Pump(1000);
+    Screen shot = Capture(RECT{ 0, 0, 800, 8 * line });
+    std::vector<int> inkRows;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            if (shot.at(x, y) == 0xFFFFFF) {
+                inkRows.push_back(y);
+                break;
+            }
+    ASSERT_FALSE(inkRows.empty()) << "no page on the screen";
+    for (int top : { 0, line, 2 * line })
+        EXPECT_TRUE(std::any_of(inkRows.begin(), inkRows.end(), [&](int y) { return y >= top && y < top + line; }))
+            << "no ink in the line at " << top;
+    EXPECT_LT(inkRows.back(), 3 * line) << "ink below the third line";
+    EXPECT_GE(inkRows.back(), 2 * line + line / 2) << "the third line ends above its middle (" << dpi << " DPI)";
+    PressKey(VK_SPACE);
+    EXPECT_EQ(0u, saver.WaitExit(5000));
 }
 
 // A saver folder whose path leaves no room for "morvella.dat" in the
