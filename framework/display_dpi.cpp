@@ -17,13 +17,19 @@ FARPROC User32Function(const char* name)
     return GetProcAddress(GetModuleHandleA("USER32"), name);
 }
 
-// shcore.dll comes with Windows 8.1; loaded once, when first needed.
+// shcore.dll comes with Windows 8.1; loaded once, when first needed, and
+// only from the system folder: on older Windows a file of that name beside
+// the saver or in the current folder would otherwise be loaded and run. The
+// search flag is understood wherever shcore.dll exists; older systems refuse
+// it, which is the same as not finding the library.
+const DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+
 FARPROC ShcoreFunction(const char* name)
 {
     static HMODULE shcore;
     static bool loaded;
     if (!loaded) {
-        shcore = LoadLibraryA("SHCORE.DLL");
+        shcore = LoadLibraryExA("SHCORE.DLL", NULL, kSearchSystem32);
         loaded = true;
     }
     return shcore ? GetProcAddress(shcore, name) : NULL;
