@@ -371,6 +371,8 @@ void RemoveHidden(Window& w)
     Status(w, said);
     LookForSaver(w);
     Refresh(w);
+    // The button pressed is hidden now: the focus goes back to the step's default.
+    SetDefault(w, w.defaultId);
 }
 
 // A model given to the window: shown, and converted with today's defaults.

@@ -116,7 +116,7 @@ LangString RemovedAtRestart ${LANG_JAPANESE} "$SaverDir\$R0 は使用中です�
 LangString ObjectShortcut ${LANG_ENGLISH} "Morvella — your own object"
 LangString ObjectShortcut ${LANG_JAPANESE} "Morvella — 自分のオブジェクト"
 LangString RestartNeeded ${LANG_ENGLISH} "A file of ${PRODUCT} was in use (its preview, its settings dialog or its object window is open) and is removed when Windows restarts. Restart now?"
-LangString RestartNeeded ${LANG_JAPANESE} "${PRODUCT} のファイルが使用中でした (プレビュー、設定ダイアログまたはオブジェクトのウィンドウが開いています)。このファイルは Windows の再起動時に削除されます。今すぐ再起動しますか?"
+LangString RestartNeeded ${LANG_JAPANESE} "${PRODUCT} のファイルが使用中でした (プレビュー、設定ダイアログまたは「自分のオブジェクト」のウィンドウが開いています)。このファイルは Windows の再起動時に削除されます。今すぐ再起動しますか?"
 
 ; The folder where Windows lists 32-bit screen savers. On 64-bit Windows a
 ; 32-bit program's System32 is redirected to SysWOW64 while Windows itself
