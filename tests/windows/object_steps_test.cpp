@@ -114,16 +114,18 @@ TEST(ObjectSteps, EachStepCompletesOrLeavesEveryFileAsItWas)
         Put(folder + L"\\morvella.dat.new", c.newFile);
         const DWORD code = RunObjectProgram(c.step == kInstall ? StepArguments(Step::Install, folder, source)
                                                                : StepArguments(Step::PutBack, folder, L""));
-        if (c.code == kWriteFailed)
+        if (c.code == kWriteFailed) {
             EXPECT_TRUE(code == StepWriteFailed || code == StepAccessDenied) << code;
-        else
+        } else {
             EXPECT_EQ(c.code, code);
+        }
         EXPECT_TRUE(Found(folder + L"\\morvella.dat") == c.currentAfter) << "morvella.dat is not as expected";
         EXPECT_TRUE(Found(folder + L"\\morvella-previous.dat") == c.previousAfter)
             << "morvella-previous.dat is not as expected";
         EXPECT_EQ(kNone, Found(folder + L"\\morvella-previous.dat.new"));
-        if (c.newFile.empty())
+        if (c.newFile.empty()) {
             EXPECT_EQ(kNone, Found(folder + L"\\morvella.dat.new"));
+        }
     }
     EXPECT_EQ((DWORD)StepUsage, RunObjectProgram(kInstallSwitch));
 }
@@ -140,8 +142,9 @@ TEST(ObjectSteps, QuotedArgumentsComeBackWhole)
         wchar_t** arguments = CommandLineToArgvW(line.c_str(), &count);
         ASSERT_TRUE(arguments != NULL);
         EXPECT_EQ(2, count) << Utf8Of(line);
-        if (count == 2)
+        if (count == 2) {
             EXPECT_EQ(Utf8Of(name), Utf8Of(arguments[1])) << Utf8Of(line);
+        }
         LocalFree(arguments);
     }
 }

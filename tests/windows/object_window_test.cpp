@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <psapi.h>
 #include <shlobj.h>
 
 #include <string>
@@ -216,8 +217,9 @@ bool WorkFoldersLeft()
 // Dropped on the program: converted with today's defaults (the very file the
 // command-line converter writes), put beside the saver by the elevated second
 // run (forced: Wine runs every program as an administrator), the object it
-// replaced kept and put back; a copy in the VirtualStore that hid it is
-// reported and removed. Enter takes each step's default action.
+// replaced kept and put back, the installed saver shown; a copy in the
+// VirtualStore that hid it is reported and removed. Enter takes each step's
+// default action.
 TEST(ObjectWindow, DISABLED_DroppedModelIsUsedAndPutBackFromTheKeyboard)
 {
     const std::wstring folder = SaverFolder();
@@ -256,6 +258,22 @@ TEST(ObjectWindow, DISABLED_DroppedModelIsUsedAndPutBackFromTheKeyboard)
     ASSERT_TRUE(window.WaitForStatus(Text::PutBackDone));
     EXPECT_TRUE(ReadWhole(shown, 64 << 20) == original) << "the previous object is not back";
     EXPECT_TRUE(ReadWhole(kept, 64 << 20) == expected) << "the object it replaced is not kept";
+
+    window.Press('S', true);   // show it now: the installed saver, full screen
+    HWND saver = NULL;
+    for (DWORD start = GetTickCount(); !saver && GetTickCount() - start < 20000; Sleep(100))
+        saver = FindWindowW(L"WindowsScreenSaverClass", NULL);
+    ASSERT_TRUE(saver != NULL) << "no saver started";
+    DWORD saverPid = 0;
+    GetWindowThreadProcessId(saver, &saverPid);
+    const HANDLE saverProcess = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, saverPid);
+    wchar_t image[MAX_PATH] = L"";
+    GetModuleFileNameExW(saverProcess, NULL, image, MAX_PATH);
+    EXPECT_EQ(0, lstrcmpiW(image, (folder + L"\\morvella.scr").c_str())) << Utf8Of(image);
+    EXPECT_TRUE(WaitForSaverWindow(saverPid) != NULL) << "the saver is not in front";
+    PressKey(VK_SPACE);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(saverProcess, 10000)) << "the saver did not end on a key";
+    CloseHandle(saverProcess);
 
     window.Press(VK_RETURN);   // close
     EXPECT_EQ(0u, window.WaitExit(10000));
