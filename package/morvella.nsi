@@ -664,6 +664,9 @@ Function un.RemoveUninstaller
   ${If} ${FileExists} "$INSTDIR\uninstall.exe"
     System::Call 'kernel32::MoveFileExW(w "$INSTDIR\uninstall.exe", p 0, i ${MOVEFILE_DELAY_UNTIL_REBOOT})'
     System::Call 'kernel32::MoveFileExW(w "$INSTDIR", p 0, i ${MOVEFILE_DELAY_UNTIL_REBOOT})'
+  ${ElseIf} ${FileExists} "$INSTDIR\morvella-object.exe"
+    ; The object window was open: its file goes at the restart, then the folder.
+    System::Call 'kernel32::MoveFileExW(w "$INSTDIR", p 0, i ${MOVEFILE_DELAY_UNTIL_REBOOT})'
   ${EndIf}
 FunctionEnd
 
