@@ -11,7 +11,7 @@ if(MORVELLA_NATIVE_TESTS)
                        PROPERTIES TIMEOUT 60 LABELS native)
 endif()
 
-foreach(sub tools convert tests/fuzz tests/bench tests/convert tests/scripts)
+foreach(sub tools convert object tests/fuzz tests/bench tests/convert tests/object tests/scripts)
   if(EXISTS "${CMAKE_SOURCE_DIR}/${sub}/CMakeLists.txt")
     add_subdirectory(${sub})
   endif()

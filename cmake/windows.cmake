@@ -52,6 +52,8 @@ add_custom_command(TARGET morvella POST_BUILD
 
 # The model converter for the release package.
 add_subdirectory(convert)
+# The converter in a window of its own, for the release package.
+add_subdirectory(object)
 
 if(EXISTS "${CMAKE_SOURCE_DIR}/tests/windows/CMakeLists.txt")
   add_subdirectory(tests/windows)

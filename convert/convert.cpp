@@ -5,6 +5,7 @@
 #include "convert/normals.h"
 #include "convert/utf8_path.h"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -31,25 +32,58 @@ bool Fail(ConvertReport* report, const std::string& error, bool output = false)
     return false;
 }
 
-bool RunStages(Scene* scene, const ConvertOptions& options, ConvertReport* report);
+bool RunStages(Scene* scene, const ConvertOptions& options, ConvertReport* report,
+               const ConvertProgress& progress);
 
-bool Run(const ConvertOptions& options, ConvertReport* report)
+void Tell(const ConvertProgress& progress, ConvertStage stage)
+{
+    if (progress)
+        progress(stage);
+}
+
+// Whether the file gives its model colours or textures of its own: more
+// than one colour, one that is not a grey, or any texture. A grey alone is
+// what files without materials get, and the saver's colour replaces it
+// without loss.
+bool HasOwnColours(const Scene& scene)
+{
+    const float kSame = 1.0f / 255;
+    const Part* first = nullptr;
+    for (const Part& part : scene.parts) {
+        if (!part.texture.empty())
+            return true;
+        const float* c = part.diffuse;
+        if (std::fabs(c[0] - c[1]) > kSame || std::fabs(c[1] - c[2]) > kSame)
+            return true;
+        if (first)
+            for (int i = 0; i < 3; ++i)
+                if (std::fabs(c[i] - first->diffuse[i]) > kSame)
+                    return true;
+        first = first ? first : &part;
+    }
+    return false;
+}
+
+bool Run(const ConvertOptions& options, ConvertReport* report, const ConvertProgress& progress)
 {
     std::error_code ec;
     const std::filesystem::path input = Utf8Path(options.input);
     if (!std::filesystem::is_regular_file(input, ec))
         return Fail(report, std::filesystem::exists(input, ec) ? "not a file" : "no such file");
     Scene scene;
+    Tell(progress, ConvertStage::Reading);
     const ImportResult imported = ImportModel(options.input, &scene);
     if (!imported.ok)
         return Fail(report, imported.error);
     report->skippedPrimitives = imported.skippedPrimitives;
-    return RunStages(&scene, options, report);
+    return RunStages(&scene, options, report, progress);
 }
 
-bool RunStages(Scene* sceneIn, const ConvertOptions& options, ConvertReport* report)
+bool RunStages(Scene* sceneIn, const ConvertOptions& options, ConvertReport* report,
+               const ConvertProgress& progress)
 {
     Scene& scene = *sceneIn;
+    Tell(progress, ConvertStage::Preparing);
     report->inputParts = scene.parts.size();
     report->inputTriangles = CountTriangles(scene);
     if (report->inputTriangles == 0)
@@ -70,6 +104,7 @@ bool RunStages(Scene* sceneIn, const ConvertOptions& options, ConvertReport* rep
     if (!options.parts) {
         // Each part's normals by its own surface, before the parts meet.
         report->generatedNormals = MakeNormals(&scene, options.flat);
+        report->coloursNotShown = HasOwnColours(scene);
         MergeIntoOnePart(&scene);
         report->onePart = true;
     }
@@ -81,6 +116,7 @@ bool RunStages(Scene* sceneIn, const ConvertOptions& options, ConvertReport* rep
         report->fitOneDraw = true;
     }
     if (budget > 0 && CountTriangles(scene) > budget) {
+        Tell(progress, ConvertStage::Simplifying);
         SimplifyScene(&scene, budget, &report->simplify);
         report->simplified = true;
         CleanCounts after;
@@ -96,6 +132,7 @@ bool RunStages(Scene* sceneIn, const ConvertOptions& options, ConvertReport* rep
     else if (report->simplified)
         report->normalsAfterSimplify = MakeNormals(&scene, options.flat) > 0;
 
+    Tell(progress, ConvertStage::Writing);
     const std::string outputDir = PathUtf8(Utf8Path(options.output).parent_path());
     report->objects = LayOutObjects(&scene, options.flat, outputDir, &report->layout);
     for (const PlannedObject& o : report->objects) {
@@ -120,16 +157,16 @@ double EstimatedFrameMs(size_t triangles)
     return 6.75 + (double)triangles * (18.0 / 16384.0);
 }
 
-ConvertReport ConvertModel(const ConvertOptions& options)
+ConvertReport ConvertModel(const ConvertOptions& options, const ConvertProgress& progress)
 {
     ConvertReport report;
-    report.ok = Run(options, &report);
+    report.ok = Run(options, &report, progress);
     return report;
 }
 
 ConvertReport ConvertScene(Scene* scene, const ConvertOptions& options)
 {
     ConvertReport report;
-    report.ok = RunStages(scene, options, &report);
+    report.ok = RunStages(scene, options, &report, ConvertProgress());
     return report;
 }

@@ -10,8 +10,13 @@
 #include "convert/place.h"
 #include "convert/simplify.h"
 
+#include <functional>
 #include <string>
 #include <vector>
+
+// Where a conversion is, for a window that shows its progress.
+enum class ConvertStage { Reading, Preparing, Simplifying, Writing };
+typedef std::function<void(ConvertStage)> ConvertProgress;
 
 struct ConvertReport {
     bool ok = false;
@@ -24,6 +29,8 @@ struct ConvertReport {
     OrientCounts orient;
     PlaceReport place;
     bool onePart = false;           // the whole model made one object
+    bool coloursNotShown = false;   // made one object, the file's own colours
+                                    // or textures give way to the saver's
     bool simplified = false;
     bool fitOneDraw = false;        // simplified because one object holds no more
     SimplifyReport simplify;
@@ -35,7 +42,8 @@ struct ConvertReport {
     size_t bytes = 0;
 };
 
-ConvertReport ConvertModel(const ConvertOptions& options);
+// progress, when given, is told each stage as it begins.
+ConvertReport ConvertModel(const ConvertOptions& options, const ConvertProgress& progress = ConvertProgress());
 
 // The stages after the import, on a scene however it was read: clean,
 // place, orient, simplify, normals, lay out, write to options.output and

@@ -5,6 +5,7 @@
 #include "convert/guard.h"
 
 #include "convert/console.h"
+#include "convert/job_win32.h"
 #include "convert/printable.h"
 #include "convert/utf8_path.h"
 
@@ -22,31 +23,6 @@ const wchar_t kChildVariable[] = L"MORVELLA_CONVERT_CHILD";
 // copy ended from outside, which TerminateProcess may end with any code,
 // 0 too, is never taken for one that finished its work.
 const DWORD kCopyCodeBase = 0x4D430000;
-
-// Where Windows cannot tell its memory (before Windows 2000).
-const SIZE_T kFallbackMemoryLimit = (SIZE_T)3 << 29;   // 1.5 GiB
-
-typedef BOOL(WINAPI* GlobalMemoryStatusExFn)(LPMEMORYSTATUSEX);
-
-// Committed memory the copy may use: what Windows lets this program address
-// (2 GB for a 32-bit program, or 3 to 4 GB as it is large address aware)
-// but no more than the machine's memory, less an eighth for the system and
-// the rest of the copy's address space. A damaged file that asks for more
-// fails at this limit, also in a 64-bit build, where nothing else would
-// stop it before the page file is exhausted.
-SIZE_T MemoryLimit()
-{
-    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    const GlobalMemoryStatusExFn status =
-        kernel ? (GlobalMemoryStatusExFn)(void*)GetProcAddress(kernel, "GlobalMemoryStatusEx") : NULL;
-    MEMORYSTATUSEX memory = {};
-    memory.dwLength = sizeof memory;
-    if (!status || !status(&memory) || memory.ullTotalVirtual == 0 || memory.ullTotalPhys == 0)
-        return kFallbackMemoryLimit;
-    DWORDLONG limit = memory.ullTotalVirtual < memory.ullTotalPhys ? memory.ullTotalVirtual : memory.ullTotalPhys;
-    limit -= limit / 8;
-    return limit < (DWORDLONG)(SIZE_T)-1 ? (SIZE_T)limit : (SIZE_T)-1;
-}
 
 // The conversion under way, for the console's control handler, which runs
 // on a thread of its own.
@@ -89,41 +65,6 @@ BOOL WINAPI OnInterrupt(DWORD event)
 BOOL WINAPI LeaveInterruptToGuard(DWORD event)
 {
     return UserInterrupts(event);
-}
-
-typedef HANDLE(WINAPI* CreateJobObjectWFn)(LPSECURITY_ATTRIBUTES, LPCWSTR);
-typedef BOOL(WINAPI* SetInformationJobObjectFn)(HANDLE, JOBOBJECTINFOCLASS, LPVOID, DWORD);
-typedef BOOL(WINAPI* AssignProcessToJobObjectFn)(HANDLE, HANDLE);
-
-// Puts the suspended process into a job that limits its memory, ends it on
-// an unhandled exception and kills it when this process goes. Returns the
-// job, or NULL where Windows has no jobs or will not put the process in one
-// (an older Windows refuses when this process is already in a job); the
-// copy then runs without.
-HANDLE PutInJob(HANDLE process)
-{
-    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    if (!kernel)
-        return NULL;
-    const CreateJobObjectWFn create = (CreateJobObjectWFn)(void*)GetProcAddress(kernel, "CreateJobObjectW");
-    const SetInformationJobObjectFn set =
-        (SetInformationJobObjectFn)(void*)GetProcAddress(kernel, "SetInformationJobObject");
-    const AssignProcessToJobObjectFn assign =
-        (AssignProcessToJobObjectFn)(void*)GetProcAddress(kernel, "AssignProcessToJobObject");
-    if (!create || !set || !assign)
-        return NULL;
-    HANDLE job = create(NULL, NULL);
-    if (!job)
-        return NULL;
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_MEMORY | JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE |
-                                              JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
-    limits.ProcessMemoryLimit = MemoryLimit();
-    if (!set(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) || !assign(job, process)) {
-        CloseHandle(job);
-        return NULL;
-    }
-    return job;
 }
 
 // An inheritable copy of a standard handle, or NULL when there is none.
@@ -181,7 +122,7 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
     if (!started)
         return work();
 
-    const HANDLE job = PutInJob(child.hProcess);
+    const HANDLE job = PutInLimitedJob(child.hProcess);
     ResumeThread(child.hThread);
     CloseHandle(child.hThread);
     const DWORD waitMs = timeLimitSeconds < 4000000 ? timeLimitSeconds * 1000 : 4000000000u;

@@ -35,6 +35,9 @@ ManifestSupportedOS all
 ; One value per file setup put into the saver folder: its size and
 ; last-write time as setup left it ("size high low").
 !define FILES_KEY "Software\Morvella\Installed files"
+; Where setup put the saver, and the Start menu entry of the object window
+; (its name is in the language of the setup that made it).
+!define MORVELLA_KEY "Software\Morvella"
 !define DESKTOP_KEY "Control Panel\Desktop"
 ; SystemParametersInfo: switch screen saving on, store it and tell every window.
 !define SPI_SETSCREENSAVEACTIVE 17
@@ -55,8 +58,9 @@ OutFile "${OUTFILE}"
   !uninstfinalize '"${SIGN}" -n "${PRODUCT} Uninstall" "%1"' = 0
   !finalize '"${SIGN}" -n "${PRODUCT} ${VERSION} Setup" "%1"' = 0
 !endif
-; Only the uninstaller and the read-me texts go here; the saver itself goes
-; to the screen-saver folder, found at run time.
+; The uninstaller, the read-me texts and the object window (with the
+; licences of the libraries in it) go here; the saver itself goes to the
+; screen-saver folder, found at run time.
 InstallDir "$PROGRAMFILES\Morvella"
 BrandingText "${PRODUCT} ${VERSION}"
 
@@ -109,8 +113,10 @@ LangString ReplacedSaver ${LANG_ENGLISH} "Replacing $SaverDir\$R0, which another
 LangString ReplacedSaver ${LANG_JAPANESE} "別にコピーされた ${PRODUCT} の $SaverDir\$R0 を置き換えます"
 LangString RemovedAtRestart ${LANG_ENGLISH} "$SaverDir\$R0 is in use; it goes when Windows restarts"
 LangString RemovedAtRestart ${LANG_JAPANESE} "$SaverDir\$R0 は使用中です。Windows の再起動時に削除されます"
-LangString RestartNeeded ${LANG_ENGLISH} "A file of ${PRODUCT} was in use (its preview or settings dialog is open) and is removed when Windows restarts. Restart now?"
-LangString RestartNeeded ${LANG_JAPANESE} "${PRODUCT} のファイルが使用中でした (プレビューまたは設定ダイアログが開いています)。このファイルは Windows の再起動時に削除されます。今すぐ再起動しますか?"
+LangString ObjectShortcut ${LANG_ENGLISH} "Morvella — your own object"
+LangString ObjectShortcut ${LANG_JAPANESE} "Morvella — 自分のオブジェクト"
+LangString RestartNeeded ${LANG_ENGLISH} "A file of ${PRODUCT} was in use (its preview, its settings dialog or its object window is open) and is removed when Windows restarts. Restart now?"
+LangString RestartNeeded ${LANG_JAPANESE} "${PRODUCT} のファイルが使用中でした (プレビュー、設定ダイアログまたは「自分のオブジェクト」のウィンドウが開いています)。このファイルは Windows の再起動時に削除されます。今すぐ再起動しますか?"
 
 ; The folder where Windows lists 32-bit screen savers. On 64-bit Windows a
 ; 32-bit program's System32 is redirected to SysWOW64 while Windows itself
@@ -383,6 +389,7 @@ Function IsOwnPending
   StrCmp $R9 "\??\" 0 +2
   StrCpy $R6 $R6 "" 4
   StrCmp $R6 "$INSTDIR\uninstall.exe" own
+  StrCmp $R6 "$INSTDIR\morvella-object.exe" own
   StrCmp $R6 "$INSTDIR" own
   StrCmp $R6 "$INSTDIR\" own
   !insertmacro MORVELLA_SAVER_FILES PENDING_IS_SAVER_FILE
@@ -514,7 +521,22 @@ Section "$(SecSaverName)" SecSaver
   File "${STAGE}/readme-en.txt"
   File "${STAGE}/readme-ja.txt"
   File "${STAGE}/LICENSE.txt"
+  File "${STAGE}/morvella-object.exe"
+  File "${STAGE}/THIRD-PARTY.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
+  ; The object window looks for the saver here when the user's settings
+  ; name no Morvella.
+  WriteRegStr HKLM "${MORVELLA_KEY}" "SaverFolder" "$SaverDir"
+  ; The Start menu entry of every user, in this setup's language: one made
+  ; in the other language by an earlier setup goes first.
+  SetShellVarContext all
+  ReadRegStr $0 HKLM "${MORVELLA_KEY}" "StartMenuEntry"
+  ${If} $0 != ""
+    Delete $0
+  ${EndIf}
+  CreateShortCut "$SMPROGRAMS\$(ObjectShortcut).lnk" "$INSTDIR\morvella-object.exe"
+  WriteRegStr HKLM "${MORVELLA_KEY}" "StartMenuEntry" "$SMPROGRAMS\$(ObjectShortcut).lnk"
+  SetShellVarContext current
 
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
@@ -642,6 +664,9 @@ Function un.RemoveUninstaller
   ${If} ${FileExists} "$INSTDIR\uninstall.exe"
     System::Call 'kernel32::MoveFileExW(w "$INSTDIR\uninstall.exe", p 0, i ${MOVEFILE_DELAY_UNTIL_REBOOT})'
     System::Call 'kernel32::MoveFileExW(w "$INSTDIR", p 0, i ${MOVEFILE_DELAY_UNTIL_REBOOT})'
+  ${ElseIf} ${FileExists} "$INSTDIR\morvella-object.exe"
+    ; The object window was open: its file goes at the restart, then the folder.
+    System::Call 'kernel32::MoveFileExW(w "$INSTDIR", p 0, i ${MOVEFILE_DELAY_UNTIL_REBOOT})'
   ${EndIf}
 FunctionEnd
 
@@ -678,9 +703,18 @@ Section "-un.Saver"
   Delete "$INSTDIR\readme-en.txt"
   Delete "$INSTDIR\readme-ja.txt"
   Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\THIRD-PARTY.txt"
+  ; The object window may be open: then it goes at the next restart.
+  Delete /REBOOTOK "$INSTDIR\morvella-object.exe"
+  ReadRegStr $0 HKLM "${MORVELLA_KEY}" "StartMenuEntry"
+  ${If} $0 != ""
+    Delete $0
+  ${EndIf}
   Call un.RemoveUninstaller
   DeleteRegKey HKLM "${FILES_KEY}"
-  DeleteRegKey /ifempty HKLM "Software\Morvella"
+  DeleteRegValue HKLM "${MORVELLA_KEY}" "SaverFolder"
+  DeleteRegValue HKLM "${MORVELLA_KEY}" "StartMenuEntry"
+  DeleteRegKey /ifempty HKLM "${MORVELLA_KEY}"
   DeleteRegKey HKLM "${UNINST_KEY}"
   IfRebootFlag 0 +2
   SetErrorLevel ${ERROR_SUCCESS_REBOOT_REQUIRED}

@@ -2,9 +2,10 @@
 # Makes the release files a Windows user downloads, in build/package:
 #   morvella-<version>-win32.zip   the saver, its model, the sample bitmaps,
 #                                  read-me texts (English, Japanese), licence,
-#                                  the model converter with its libraries'
-#                                  licences
-#   morvella-<version>-setup.exe   the setup program (NSIS)
+#                                  the object window and the model converter
+#                                  with their libraries' licences
+#   morvella-<version>-setup.exe   the setup program (NSIS); it installs the
+#                                  object window too
 # Installs what is missing and builds first; the version, product name and
 # publisher come from the saver's version resource (scripts/version.sh).
 # On a machine that runs no 32-bit programs (scripts/wine-arch.sh) it also
@@ -12,9 +13,10 @@
 # test build in build/package64; that one is never a release file.
 #
 # Given a certificate and key (MORVELLA_SIGN_*, see scripts/sign.sh), the
-# saver, the converter, the uninstaller and the setup program are signed, and
-# the zip and the setup program carry the signed files; without one they are
-# unsigned and a line says so. A run that fails leaves no package behind.
+# saver, the object window, the converter, the uninstaller and the setup
+# program are signed, and the zip and the setup program carry the signed
+# files; without one they are unsigned and a line says so. A run that fails
+# leaves no package behind.
 #
 #   package.sh                     installs, builds, packages as above
 #   package.sh DIST OUT [TARGET]   packages DIST, already built, into OUT only
@@ -74,7 +76,7 @@ third_party() {
     echo "------------------------------------------------------------"
   }
   {
-    echo "morvella-convert.exe contains code of these libraries, under these licences."
+    echo "morvella-object.exe and morvella-convert.exe contain code of these libraries, under these licences."
     heading "Open Asset Import Library (assimp) $(basename "$assimp" | sed 's/^assimp-//')"
     cat "$assimp/LICENSE"
     heading "meshoptimizer $(basename "$meshopt" | sed 's/^meshoptimizer-//')"
@@ -102,7 +104,7 @@ saver_files=(morvella.scr morvella.dat sample.bmp tiles.bmp ripples.bmp dots.bmp
 package() {
   local dist=$1 out=$2 target=${3:-}
   local stage="$out/stage" f
-  for f in "${saver_files[@]}"; do
+  for f in "${saver_files[@]}" morvella-object.exe; do
     [ -f "$dist/$f" ] || { echo "package: $dist/$f is missing" >&2; exit 1; }
   done
 
@@ -113,13 +115,16 @@ package() {
   for f in "${saver_files[@]}"; do files+=("$dist/$f"); done
   cp "${files[@]}" "$stage/$base/"
   [ -z "$signing" ] || scripts/sign.sh -n "$MORVELLA_PRODUCT" "$stage/$base/morvella.scr"
-  # The model converter travels in the zip for those who make their own
-  # object; the setup program puts only the saver's files in the system folder.
+  # The object window makes the user's own object without a command line:
+  # the zip and the setup program carry it (setup into the program's folder,
+  # with a Start menu entry). The command-line converter travels in the zip.
+  cp "$dist/morvella-object.exe" "$stage/$base/"
+  [ -z "$signing" ] || scripts/sign.sh -n "$MORVELLA_PRODUCT - your own object" "$stage/$base/morvella-object.exe"
   if [ -f "$dist/morvella-convert.exe" ]; then
     cp "$dist/morvella-convert.exe" "$stage/$base/"
     [ -z "$signing" ] || scripts/sign.sh -n "$MORVELLA_PRODUCT model converter" "$stage/$base/morvella-convert.exe"
-    third_party >"$stage/$base/THIRD-PARTY.txt"
   fi
+  third_party >"$stage/$base/THIRD-PARTY.txt"
   text package/readme-en.txt >"$stage/$base/readme-en.txt"
   text package/readme-ja.txt | iconv -f UTF-8 -t CP932 >"$stage/$base/readme-ja.txt"
   sed 's/$/\r/' LICENSE >"$stage/$base/LICENSE.txt"
@@ -144,10 +149,11 @@ package() {
     done
     echo '!macroend'
   } >"$stage/files.nsh"
-  cp "$stage/$base/readme-en.txt" "$stage/$base/readme-ja.txt" "$stage/$base/LICENSE.txt" "$stage/"
+  cp "$stage/$base/readme-en.txt" "$stage/$base/readme-ja.txt" "$stage/$base/LICENSE.txt" \
+     "$stage/$base/THIRD-PARTY.txt" "$stage/$base/morvella-object.exe" "$stage/"
   local kib staged=()
   for f in "${saver_files[@]}"; do staged+=("$stage/$base/$f"); done
-  kib=$(du -c -k --apparent-size "${staged[@]}" "$stage"/*.txt | tail -n 1 | cut -f 1)
+  kib=$(du -c -k --apparent-size "${staged[@]}" "$stage"/*.txt "$stage/morvella-object.exe" | tail -n 1 | cut -f 1)
 
   # The uninstaller exists only inside the setup program: makensis has it
   # signed as it is made, and the setup program once it is written.

@@ -24,7 +24,7 @@ programs_as_expected() {
     from="$work/zip/$(basename "$package")"
     mkdir -p "$from" && unzip -q -o -j "$package/$base-win32.zip" "$base/*.scr" "$base/*.exe" -d "$from"
   fi
-  for f in morvella.scr morvella-convert.exe; do
+  for f in morvella.scr morvella-object.exe morvella-convert.exe; do
     [ -f "$dist/$f" ] || continue
     check "$f is $(signature_expected)" signature_as_expected "$from/$f"
     check "$f is the one the build made" same_program "$dist/$f" "$from/$f"
