@@ -1,15 +1,13 @@
 #include <windows.h>
 
 #include "config/settings_dialog.h"
-#include "engine/render_engine.h"
-#include "framework/display_dpi.h"
-#include "framework/modes.h"
-#include "framework/ui_language.h"
-#include "resources/dialog_ids.h"
-#include "framework/file_view.h"
-#include "framework/paths.h"
-#include "saver/saver_proc.h"
 #include "saver/saver_state.h"
+#include "engine/render_engine.h"
+#include "resources/dialog_ids.h"
+#include "platform/display_dpi.h"
+#include "platform/file_view.h"
+#include "platform/paths.h"
+#include "platform/ui_language.h"
 
 namespace {
 
