@@ -2,6 +2,7 @@
 
 #include "config/settings_dialog.h"
 #include "saver/saver_state.h"
+#include "saver/settings_store.h"
 #include "engine/render_engine.h"
 #include "resources/dialog_ids.h"
 #include "platform/display_dpi.h"

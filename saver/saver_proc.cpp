@@ -5,6 +5,7 @@
 #include "saver/error_page.h"
 #include "saver/error_page_text.h"
 #include "saver/saver_state.h"
+#include "saver/settings_store.h"
 #include "framework/saver_window.h"
 #include "anim/frame.h"
 #include "assets/model_data.h"

@@ -2,7 +2,7 @@
 // Program-wide state of the saver core. Portable declarations.
 #include <cstdint>
 
-#include "saver/settings.h"
+#include "settings/settings.h"
 
 extern char SaverDirectory[256];    // the saver file's directory, with its trailing backslash
 extern bool SaverDirectoryFits;     // false when the directory was too long to keep

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "saver/settings.h"
+#include "saver/settings_store.h"
 #include "framework/modes.h"
 #include "resources/resource.h"
 

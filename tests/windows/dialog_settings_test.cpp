@@ -18,7 +18,7 @@
 #include "resources/dialog_ids.h"
 #include "resources/resource.h"
 #include "saver/saver_state.h"
-#include "saver/settings.h"
+#include "saver/settings_store.h"
 #include "tests/windows/saver_driver.h"
 
 namespace {

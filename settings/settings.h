@@ -26,15 +26,3 @@ constexpr int32_t kDefaultColour = 200;
 constexpr int32_t kDefaultTexSize = 10;
 constexpr int32_t kDefaultLight = 255;
 constexpr char kDefaultBitmap[] = "sample.bmp";
-
-// Where the settings live: the section and the bare file name, from the
-// string resources (the saver and its dialog both use them).
-struct SettingsFileNames {
-    char section[40];
-    char file[13];
-};
-void LoadSettingsFileNames(SettingsFileNames& names);
-
-// Reads every key (missing ones get their default; nothing is clamped).
-// Always returns 1.
-int LoadSettings(SaverSettings& settings);
