@@ -23,20 +23,9 @@ struct SettingSpec {
 
 // The rows, in the order the store reads them.
 enum SettingIndex : uint8_t {
-    SettingSpeed,
-    SettingRed,
-    SettingGreen,
-    SettingBlue,
-    SettingTexSize,
-    SettingBitmap,
-    SettingSmooth,
-    SettingRGBDevice,
-    SettingDisplay,
-    SettingAnimation,
-    SettingSpotLight,
-    SettingLightRed,
-    SettingLightGreen,
-    SettingLightBlue,
+    SettingSpeed, SettingRed, SettingGreen, SettingBlue, SettingTexSize, SettingBitmap,
+    SettingSmooth, SettingRGBDevice, SettingDisplay, SettingAnimation, SettingSpotLight,
+    SettingLightRed, SettingLightGreen, SettingLightBlue,
     kSettingCount
 };
 
