@@ -270,7 +270,7 @@ void AdvanceAnimation(AnimationState* state, int32_t animation, ModelData* model
         SeedAnimationRandom(state, AnimationClock());
         int32_t mode = animation;
         if (mode == (int32_t)AnimationMode::Random)
-            mode = DrawAnimationRandom(state) % 5 + 1;
+            mode = DrawAnimationRandom(state) % kAnimationCount + kFirstAnimation;
         state->stage = FirstStageOf(mode, state->stage);
         state->seeded = true;
     }

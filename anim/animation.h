@@ -21,18 +21,10 @@
 
 #include <stdint.h>
 
+#include "settings/modes.h"
+
 struct Matrix4;
 struct ModelData;
-
-// Values of the Animation setting.
-enum class AnimationMode : int32_t {
-    Random = 0,
-    Jump = 1,
-    Wave = 2,
-    Rotation = 3,
-    Vortex = 4,
-    Flag = 5,
-};
 
 enum AnimationStage : int32_t {
     JumpSetup = 0,
@@ -90,8 +82,9 @@ void SeedAnimationRandom(AnimationState* state, uint32_t seed);
 int32_t DrawAnimationRandom(AnimationState* state);
 
 // Runs one tick of the stage machine: on the first tick seeds the generator
-// and picks the starting stage from animation (an unknown value runs Jump);
-// later ticks ignore animation. Deforms the model where the stage says so.
+// and picks the starting stage from animation, an AnimationMode (an unknown
+// value runs Jump); later ticks ignore animation. Deforms the model where the
+// stage says so.
 void AdvanceAnimation(AnimationState* state, int32_t animation, ModelData* model);
 
 // The view matrix from the camera fields and the world matrix from the

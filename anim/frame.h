@@ -8,10 +8,11 @@ class CRenderEngine;
 // the picture to the screen. Returns PresentFrame's result.
 int FrameStep(int animation, int display);
 
-// Copies the engine's 640 x 480 back buffer onto the primary surface:
-// display 0 centred at its own size, 1 stretched, 2 tiled, on the window or,
-// when the monitor list holds several monitors, on each monitor; any other
-// value shows nothing. Returns 0 when a copy to the screen failed, else 1.
+// Copies the engine's 640 x 480 back buffer onto the primary surface as
+// `display` (a DisplayMode) asks: centred at its own size, stretched or
+// tiled, on the window or, when the monitor list holds several monitors, on
+// each monitor; any other value shows nothing. Returns 0 when a copy to the
+// screen failed, else 1.
 int PresentFrame(CRenderEngine& engine, int display);
 
 // Reads the desktop's monitors for PresentFrame (at start-up and whenever

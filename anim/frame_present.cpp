@@ -45,7 +45,7 @@ int PresentFrame(CRenderEngine& engine, int display)
 
     // Tiling takes longer than one copy; a second wait keeps the tiles of
     // one frame from tearing across two refreshes.
-    int waits = display == 2 ? 2 : 1;
+    int waits = display == DisplayTiled ? 2 : 1;
     do
         engine.ddraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, 0);
     while (--waits);

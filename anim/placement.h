@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include "settings/modes.h"
+
 // Left, top, right, bottom in pixels, right and bottom exclusive; laid out
 // like the platform's RECT so that it can be handed on unchanged.
 struct PixelRect {
@@ -13,26 +15,27 @@ struct PixelRect {
 
 enum { kPictureWidth = 640, kPictureHeight = 480 };
 
-// Calls copy(dest, source) for every copy of the picture that `display` asks
-// for on `area`, `source` being the part of the picture that goes to `dest`:
-// display 0 centred at its own size, 1 stretched over the area, 2 tiled from
-// the area's top-left corner, any other value none. With `clip`, each copy is
-// cut to the area (and its source with it) and copies left empty are
-// dropped, so that nothing spills onto a neighbouring monitor; without it,
-// copies may reach past the area's edges. Stops at the first copy that
-// returns 0 and returns 0; otherwise returns 1. A template, so that the
-// saver's copy is compiled in place rather than called through a pointer.
+// Calls copy(dest, source) for every copy of the picture that `display` (a
+// DisplayMode) asks for on `area`, `source` being the part of the picture
+// that goes to `dest`: centred at its own size, stretched over the area, or
+// tiled from the area's top-left corner; any other value asks for none. With
+// `clip`, each copy is cut to the area (and its source with it) and copies
+// left empty are dropped, so that nothing spills onto a neighbouring
+// monitor; without it, copies may reach past the area's edges. Stops at the
+// first copy that returns 0 and returns 0; otherwise returns 1. A template,
+// so that the saver's copy is compiled in place rather than called through a
+// pointer.
 template <class Copy>
 int PlacePicture(int display, const PixelRect& area, bool clip, Copy copy)
 {
-    if (display < 0 || display > 2)
+    if (display < 0 || display >= kDisplayModeCount)
         return 1;
     // Tiles start at the area's corner and fill it; the centred picture is
     // the one tile that starts half a picture before the area's centre, and
     // the stretched one the one tile that is the area itself.
     int32_t left = area.left, top = area.top, right = area.right, bottom = area.bottom;
-    if (display != 2) {
-        if (display == 0) {
+    if (display != DisplayTiled) {
+        if (display == DisplayCentred) {
             left += (right - left) / 2 - kPictureWidth / 2;
             top += (bottom - top) / 2 - kPictureHeight / 2;
         }
@@ -42,7 +45,7 @@ int PlacePicture(int display, const PixelRect& area, bool clip, Copy copy)
     for (int32_t y = top; y < bottom; y += kPictureHeight) {
         for (int32_t x = left; x < right; x += kPictureWidth) {
             PixelRect dest = {x, y, x + kPictureWidth, y + kPictureHeight};
-            if (clip && display != 1) {
+            if (clip && display != DisplayStretched) {
                 if (dest.left < area.left) dest.left = area.left;
                 if (dest.top < area.top) dest.top = area.top;
                 if (dest.right > area.right) dest.right = area.right;
@@ -54,7 +57,7 @@ int PlacePicture(int display, const PixelRect& area, bool clip, Copy copy)
             // so cutting one cuts the other; the stretched copy takes this
             // whole picture onto the whole area.
             PixelRect source = {dest.left - x, dest.top - y, dest.right - x, dest.bottom - y};
-            if (display == 1)
+            if (display == DisplayStretched)
                 dest = area;
             if (!copy(dest, source))
                 return 0;

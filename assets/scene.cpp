@@ -5,9 +5,9 @@
 #include "assets/scene.h"
 #include "assets/model_data.h"
 #include "engine/render_engine.h"
-#include "framework/file_view.h"
-#include "framework/paths.h"
-#include "saver/saver_state.h"
+#include "platform/file_view.h"
+#include "platform/paths.h"
+#include "settings/settings.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -109,10 +109,11 @@ bool SetupScene(ModelData* model, const SaverSettings& settings)
     memcpy(bitmapName, settings.Bitmap, sizeof bitmapName);
     bitmapName[sizeof bitmapName - 1] = 0;
 
-    // The bitmap beside the saver is opened through the saver's file view,
-    // which is closed again before any Direct3D call below.
+    // The bitmap lies beside the model file, in the saver's folder, where
+    // the textures are loaded from. It is opened through the saver's file
+    // view, which is closed again before any Direct3D call below.
     char path[256];
-    bool usable = JoinPath(path, sizeof path, SaverDirectory, bitmapName);
+    bool usable = JoinPath(path, sizeof path, model->directory, bitmapName);
     if (usable) {
         OpenSaverFileView();
         usable = CheckBitmapSize(path);

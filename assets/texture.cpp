@@ -6,8 +6,8 @@
 
 #include "assets/model_data.h"
 #include "engine/render_engine.h"
-#include "framework/file_view.h"
-#include "framework/paths.h"
+#include "platform/file_view.h"
+#include "platform/paths.h"
 
 #include <string.h>
 

@@ -1,76 +1,76 @@
 #include <windows.h>
 
 #include "config/settings_dialog.h"
-#include "engine/render_engine.h"
-#include "framework/display_dpi.h"
-#include "framework/modes.h"
-#include "framework/ui_language.h"
-#include "resources/dialog_ids.h"
-#include "framework/file_view.h"
-#include "framework/paths.h"
-#include "saver/saver_proc.h"
 #include "saver/saver_state.h"
+#include "saver/settings_store.h"
+#include "engine/render_engine.h"
+#include "resources/dialog_ids.h"
+#include "platform/display_dpi.h"
+#include "platform/file_view.h"
+#include "platform/paths.h"
+#include "platform/ui_language.h"
+#include "settings/modes.h"
+#include "settings/settings_table.h"
 
 namespace {
 
+// Which control shows which setting (a row of kSettings).
+struct ShownSetting {
+    uint8_t setting;  // SettingIndex
+    WORD id;
+};
+
 // The scroll bars show the stored value itself as their position.
-struct ScrollSetting {
-    int id;
-    const char* key;
-    int minimum;
-    int maximum;
-    int fallback;
+const ShownSetting kScrollBars[] = {
+    { SettingSpeed,      IDC_SPEED },
+    { SettingRed,        IDC_RED },
+    { SettingGreen,      IDC_GREEN },
+    { SettingBlue,       IDC_BLUE },
+    { SettingTexSize,    IDC_TEXSIZE },
+    { SettingLightRed,   IDC_LIGHT_RED },
+    { SettingLightGreen, IDC_LIGHT_GREEN },
+    { SettingLightBlue,  IDC_LIGHT_BLUE },
 };
 
-// Read and written in this order.
-const ScrollSetting kScrollSettings[] = {
-    { IDC_SPEED,       "Speed",      10, 500, kDefaultSpeed },
-    { IDC_RED,         "Red",        0,  255, kDefaultColour },
-    { IDC_GREEN,       "Green",      0,  255, kDefaultColour },
-    { IDC_BLUE,        "Blue",       0,  255, kDefaultColour },
-    { IDC_TEXSIZE,     "TexSize",    1,  15,  kDefaultTexSize },
-    { IDC_LIGHT_RED,   "LightRed",   0,  255, kDefaultLight },
-    { IDC_LIGHT_GREEN, "LightGreen", 0,  255, kDefaultLight },
-    { IDC_LIGHT_BLUE,  "LightBlue",  0,  255, kDefaultLight },
+const ShownSetting kCheckBoxes[] = {
+    { SettingSmooth,    IDC_SMOOTH },
+    { SettingRGBDevice, IDC_RGBDEVICE },
+    { SettingSpotLight, IDC_SPOTLIGHT },
 };
 
-struct CheckSetting {
-    int id;
-    const char* key;
-};
-
-const CheckSetting kCheckSettings[] = {
-    { IDC_SMOOTH,    "Smooth" },
-    { IDC_RGBDEVICE, "RGBDevice" },
-    { IDC_SPOTLIGHT, "SpotLight" },
-};
-
-// A key whose value is the index of the checked button of a radio set; the
-// first button is the default.
+// A setting whose value is the index of the checked button of a radio set,
+// one button per value of its range.
 struct RadioSetting {
-    const char* key;
-    const int* ids;
-    int count;
+    uint8_t setting;  // SettingIndex
+    const WORD* ids;
 };
 
-const int kDisplayButtons[] = { IDC_DISPLAY_CENTRED, IDC_DISPLAY_STRETCHED, IDC_DISPLAY_TILED };
-const int kAnimationButtons[] = { IDC_ANIM_RANDOM, IDC_ANIM_JUMP, IDC_ANIM_WAVE,
-                                  IDC_ANIM_ROTATION, IDC_ANIM_VORTEX, IDC_ANIM_FLAG };
-const RadioSetting kDisplaySetting = { "Display", kDisplayButtons, 3 };
-const RadioSetting kAnimationSetting = { "Animation", kAnimationButtons, 6 };
+const WORD kDisplayButtons[] = { IDC_DISPLAY_CENTRED, IDC_DISPLAY_STRETCHED, IDC_DISPLAY_TILED };
+const WORD kAnimationButtons[] = { IDC_ANIM_RANDOM, IDC_ANIM_JUMP, IDC_ANIM_WAVE,
+                                   IDC_ANIM_ROTATION, IDC_ANIM_VORTEX, IDC_ANIM_FLAG };
+static_assert(sizeof kDisplayButtons / sizeof *kDisplayButtons == kDisplayModeCount,
+              "a radio button for every display mode");
+static_assert(sizeof kAnimationButtons / sizeof *kAnimationButtons == kAnimationModeCount,
+              "a radio button for every animation mode");
+const RadioSetting kDisplaySetting = { SettingDisplay, kDisplayButtons };
+const RadioSetting kAnimationSetting = { SettingAnimation, kAnimationButtons };
 
-const int kBitmapChars = 256;  // 255 characters and the terminator
-
-int ReadInt(const SettingsFileNames& names, const char* key, int fallback)
+const SettingSpec& Spec(uint8_t setting)
 {
-    return static_cast<int>(GetPrivateProfileIntA(names.section, key, fallback, names.file));
+    return kSettings[setting];
 }
 
-bool WriteInt(const SettingsFileNames& names, const char* key, int value)
+int ReadInt(const SettingsFileNames& names, uint8_t setting)
 {
-    char text[kBitmapChars];
+    const SettingSpec& s = Spec(setting);
+    return static_cast<int>(GetPrivateProfileIntA(names.section, s.key, s.fallback, names.file));
+}
+
+bool WriteInt(const SettingsFileNames& names, uint8_t setting, int value)
+{
+    char text[kBitmapNameChars];
     wsprintfA(text, "%ld", static_cast<long>(value));
-    return WritePrivateProfileStringA(names.section, key, text, names.file) != 0;
+    return WritePrivateProfileStringA(names.section, Spec(setting).key, text, names.file) != 0;
 }
 
 void SetBarPosition(HWND dialog, int id, int position)
@@ -88,11 +88,17 @@ void SetCheck(HWND dialog, int id, bool checked)
     CheckDlgButton(dialog, id, checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
+int RadioCount(const RadioSetting& radio)
+{
+    const SettingSpec& s = Spec(radio.setting);
+    return s.maximum - s.minimum + 1;
+}
+
 // Checks the button for `value`; a value outside the set leaves every button
 // of the set unchecked.
 void ShowRadio(HWND dialog, const RadioSetting& radio, int value)
 {
-    for (int i = 0; i < radio.count; ++i)
+    for (int i = 0; i < RadioCount(radio); ++i)
         SetCheck(dialog, radio.ids[i], i == value);
 }
 
@@ -102,7 +108,7 @@ void ShowRadio(HWND dialog, const RadioSetting& radio, int value)
 int CheckedRadio(HWND dialog, const RadioSetting& radio)
 {
     int value = 0;
-    for (int i = 0; i < radio.count; ++i) {
+    for (int i = 0; i < RadioCount(radio); ++i) {
         if (IsDlgButtonChecked(dialog, radio.ids[i]) == BST_CHECKED)
             value = i;
     }
@@ -114,9 +120,10 @@ void LoadControls(HWND dialog)
     SettingsFileNames names;
     LoadSettingsFileNames(names);
 
-    for (const ScrollSetting& s : kScrollSettings) {
-        HWND bar = GetDlgItem(dialog, s.id);
-        int value = ReadInt(names, s.key, s.fallback);
+    for (const ShownSetting& shown : kScrollBars) {
+        const SettingSpec& s = Spec(shown.setting);
+        HWND bar = GetDlgItem(dialog, shown.id);
+        int value = ReadInt(names, shown.setting);
         if (value < s.minimum)
             value = s.minimum;
         if (value > s.maximum)
@@ -125,51 +132,53 @@ void LoadControls(HWND dialog)
         SetScrollPos(bar, SB_CTL, value, TRUE);
     }
 
-    char bitmap[kBitmapChars];
-    GetPrivateProfileStringA(names.section, "Bitmap", kDefaultBitmap, bitmap, sizeof bitmap, names.file);
+    char bitmap[kBitmapNameChars];
+    GetPrivateProfileStringA(names.section, Spec(SettingBitmap).key, kDefaultBitmap, bitmap, sizeof bitmap,
+                             names.file);
     HWND combo = GetDlgItem(dialog, IDC_BITMAP);
     // What the user can type is exactly what OK can store.
-    SendMessageA(combo, CB_LIMITTEXT, kBitmapChars - 1, 0);
+    SendMessageA(combo, CB_LIMITTEXT, kBitmapNameChars - 1, 0);
     SetWindowTextA(combo, bitmap);
 
     // Any non-zero value means "on" to the saver, so it shows as checked.
-    for (const CheckSetting& c : kCheckSettings)
-        SetCheck(dialog, c.id, ReadInt(names, c.key, 0) != 0);
+    for (const ShownSetting& shown : kCheckBoxes)
+        SetCheck(dialog, shown.id, ReadInt(names, shown.setting) != 0);
 
-    ShowRadio(dialog, kDisplaySetting, ReadInt(names, kDisplaySetting.key, 0));
-    ShowRadio(dialog, kAnimationSetting, ReadInt(names, kAnimationSetting.key, 0));
+    ShowRadio(dialog, kDisplaySetting, ReadInt(names, kDisplaySetting.setting));
+    ShowRadio(dialog, kAnimationSetting, ReadInt(names, kAnimationSetting.setting));
 }
 
 void ResetControls(HWND dialog)
 {
-    for (const ScrollSetting& s : kScrollSettings)
-        SetBarPosition(dialog, s.id, s.fallback);
+    for (const ShownSetting& shown : kScrollBars)
+        SetBarPosition(dialog, shown.id, Spec(shown.setting).fallback);
     SetWindowTextA(GetDlgItem(dialog, IDC_BITMAP), kDefaultBitmap);
-    for (const CheckSetting& c : kCheckSettings)
-        SetCheck(dialog, c.id, false);
-    ShowRadio(dialog, kDisplaySetting, 0);
-    ShowRadio(dialog, kAnimationSetting, 0);
+    for (const ShownSetting& shown : kCheckBoxes)
+        SetCheck(dialog, shown.id, Spec(shown.setting).fallback != 0);
+    ShowRadio(dialog, kDisplaySetting, Spec(kDisplaySetting.setting).fallback);
+    ShowRadio(dialog, kAnimationSetting, Spec(kAnimationSetting.setting).fallback);
 }
 
-// Writes every key, stopping at the first write the system refuses.
+// Writes every key, stopping at the first write the system refuses. The
+// order is that of the keys in a file the dialog makes.
 bool SaveControls(HWND dialog, const SettingsFileNames& names)
 {
-    for (const ScrollSetting& s : kScrollSettings) {
-        if (!WriteInt(names, s.key, BarPosition(dialog, s.id)))
+    for (const ShownSetting& shown : kScrollBars) {
+        if (!WriteInt(names, shown.setting, BarPosition(dialog, shown.id)))
             return false;
     }
 
-    char bitmap[kBitmapChars];
+    char bitmap[kBitmapNameChars];
     GetWindowTextA(GetDlgItem(dialog, IDC_BITMAP), bitmap, sizeof bitmap);
-    if (!WritePrivateProfileStringA(names.section, "Bitmap", bitmap, names.file))
+    if (!WritePrivateProfileStringA(names.section, Spec(SettingBitmap).key, bitmap, names.file))
         return false;
 
-    for (const CheckSetting& c : kCheckSettings) {
-        if (!WriteInt(names, c.key, IsDlgButtonChecked(dialog, c.id) == BST_CHECKED))
+    for (const ShownSetting& shown : kCheckBoxes) {
+        if (!WriteInt(names, shown.setting, IsDlgButtonChecked(dialog, shown.id) == BST_CHECKED))
             return false;
     }
-    return WriteInt(names, kDisplaySetting.key, CheckedRadio(dialog, kDisplaySetting)) &&
-           WriteInt(names, kAnimationSetting.key, CheckedRadio(dialog, kAnimationSetting));
+    return WriteInt(names, kDisplaySetting.setting, CheckedRadio(dialog, kDisplaySetting)) &&
+           WriteInt(names, kAnimationSetting.setting, CheckedRadio(dialog, kAnimationSetting));
 }
 
 // The texts of the dialog's message boxes, in the dialog's language.
@@ -236,16 +245,16 @@ void ReportSaveFailure(HWND dialog, const SettingsFileNames& names)
 bool BitmapNameStorable(HWND dialog)
 {
     HWND combo = GetDlgItem(dialog, IDC_BITMAP);
-    WCHAR name[kBitmapChars];
-    if (!GetWindowTextW(combo, name, kBitmapChars))
+    WCHAR name[kBitmapNameChars];
+    if (!GetWindowTextW(combo, name, kBitmapNameChars))
         return true;
     // The ANSI text as the system converts it, back to wide for comparison.
-    char ansi[kBitmapChars * 2];
+    char ansi[kBitmapNameChars * 2];
     GetWindowTextA(combo, ansi, sizeof ansi);
-    if (lstrlenA(ansi) >= kBitmapChars)
+    if (lstrlenA(ansi) >= kBitmapNameChars)
         return false;
-    WCHAR back[kBitmapChars];
-    int chars = MultiByteToWideChar(CP_ACP, 0, ansi, -1, back, kBitmapChars);
+    WCHAR back[kBitmapNameChars];
+    int chars = MultiByteToWideChar(CP_ACP, 0, ansi, -1, back, kBitmapNameChars);
     return chars > 0 && memcmp(name, back, chars * sizeof(WCHAR)) == 0;
 }
 

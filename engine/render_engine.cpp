@@ -130,3 +130,15 @@ int CRenderEngine::InitDisplay(EngineInitParams& params)
     SetWindowTextA(hwnd, title);
     return 1;
 }
+
+int CRenderEngine::RestoreLostSurfaces()
+{
+    // Another program's display-mode change, a remote session or a switch
+    // of desktop loses the surfaces in video memory; until they are restored
+    // every fill, draw and copy fails and the picture stays frozen. Their
+    // content need not come back: each frame clears and redraws the back
+    // buffer and the z-buffer, and textures are in system memory or managed.
+    if (primary->IsLost() != DDERR_SURFACELOST && backBuffer->IsLost() != DDERR_SURFACELOST)
+        return 0;
+    return ddraw->RestoreAllSurfaces() == DD_OK;
+}

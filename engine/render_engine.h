@@ -1,7 +1,7 @@
 // The render engine: the one object that owns every DirectDraw and Direct3D
 // interface of the saver, from the display surfaces through the device to the
 // per-frame clear and draw. Texture creation lives in assets/texture.cpp and
-// the frame clear/draw in engine/render_frame.cpp, but both are members here
+// the frame clear/draw in anim/frame_render.cpp, but both are members here
 // because they work on the engine's interfaces.
 //
 // The interface fields are public on purpose: the frame step and the scene
@@ -66,7 +66,7 @@ public:
                             int x, int y, int width, int height);
     int LoadModelTextures(ModelData& model);
 
-    // Per frame (engine/render_frame.cpp). Both always return 1.
+    // Per frame (anim/frame_render.cpp). Both always return 1.
     int ClearFrame();
     int DrawModel(ModelData& model);
     // After a failed frame: restores the surfaces when the screen or the back

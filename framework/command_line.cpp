@@ -1,10 +1,5 @@
 #include "framework/command_line.h"
 
-const char* StepOneByte(const char* at)
-{
-    return *at ? at + 1 : at;
-}
-
 static bool IsBlankOrControl(char c)
 {
     return static_cast<unsigned char>(c) <= ' ';

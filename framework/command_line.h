@@ -4,9 +4,7 @@
 // are unit-tested natively; the Windows side passes CharNextA as the stepper.
 #include <cstdint>
 
-// Steps one character forward (double-byte aware on Windows).
-typedef const char* (*CharStepFn)(const char* at);
-const char* StepOneByte(const char* at);
+#include "platform/text_step.h"
 
 // Skips the program name (quoted or not) and the blanks and control
 // characters after it; returns the start of the switch tail.

@@ -2,20 +2,15 @@
 
 #include "framework/modes.h"
 #include "framework/command_line.h"
-#include "framework/display_dpi.h"
+#include "platform/display_dpi.h"
 #include "framework/password.h"
 #include "framework/saver_window.h"
-#include "framework/ui_language.h"
+#include "platform/ui_language.h"
 #include "config/settings_dialog.h"
 #include "resources/resource.h"
 
 HINSTANCE ModuleInstance;
 BOOL IsWindows9x;
-
-const char* StepCharA(const char* at)
-{
-    return CharNextA(at);
-}
 
 BOOL SettingsDialogHook(HINSTANCE)
 {

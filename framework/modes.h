@@ -2,13 +2,10 @@
 // Process entry and start-up modes of the saver.
 #include <windows.h>
 
-#include "framework/ui_language.h"
+#include "platform/ui_language.h"
 
 extern HINSTANCE ModuleInstance;  // the saver file's own module
 extern BOOL IsWindows9x;          // the platform reports the Windows 9x family
-
-// Steps one character of ANSI text, double-byte aware (CharNextA).
-const char* StepCharA(const char* at);
 
 // Runs the mode chosen by the command-line tail; the result is the exit code.
 int RunSaverMode(HINSTANCE instance, const char* tail);

@@ -2,8 +2,8 @@
 
 #include "saver/error_page.h"
 #include "saver/error_page_text.h"
-#include "framework/display_dpi.h"
-#include "framework/ui_language.h"
+#include "platform/display_dpi.h"
+#include "platform/ui_language.h"
 
 // The page is drawn in Unicode, so it reads correctly whatever the system's
 // ANSI code page, in a font whose cell is exactly one line high. The font

@@ -4,7 +4,7 @@
 // the Windows side only draws the lines.
 #include <cstdint>
 
-#include "framework/ui_language.h"
+#include "platform/ui_language.h"
 
 // Start-up failure bits.
 constexpr uint32_t ErrDirectDraw = 1;

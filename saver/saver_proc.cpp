@@ -4,16 +4,17 @@
 #include "saver/saver_proc.h"
 #include "saver/error_page.h"
 #include "saver/error_page_text.h"
-#include "framework/file_view.h"
-#include "framework/paths.h"
 #include "saver/saver_state.h"
-#include "framework/modes.h"
+#include "saver/settings_store.h"
 #include "framework/saver_window.h"
 #include "anim/frame.h"
 #include "assets/model_data.h"
 #include "assets/scene.h"
 #include "engine/matrix.h"
 #include "engine/render_engine.h"
+#include "platform/file_view.h"
+#include "platform/paths.h"
+#include "platform/text_step.h"
 
 char SaverDirectory[256];
 bool SaverDirectoryFits = true;

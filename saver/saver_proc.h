@@ -4,6 +4,3 @@
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message,
                                                                  WPARAM wParam, LPARAM lParam);
-
-// Fills SaverDirectory from the path the saver was started by.
-void FindSaverDirectory();

@@ -1,8 +1,9 @@
 #include <windows.h>
 
-#include "saver/settings.h"
+#include "saver/settings_store.h"
 #include "framework/modes.h"
 #include "resources/resource.h"
+#include "settings/settings_table.h"
 
 void LoadSettingsFileNames(SettingsFileNames& names)
 {
@@ -10,28 +11,18 @@ void LoadSettingsFileNames(SettingsFileNames& names)
     LoadStringA(ModuleInstance, IDS_INI_FILE_NAME, names.file, sizeof names.file);
 }
 
-int LoadSettings(SaverSettings& s)
+int LoadSettings(SaverSettings& settings)
 {
     // A bare file name: the profile functions keep it in the Windows
     // directory, shared by every copy of the saver and by its dialog.
     SettingsFileNames names;
     LoadSettingsFileNames(names);
-    const char* section = names.section;
-    const char* file = names.file;
-
-    s.Speed = GetPrivateProfileIntA(section, "Speed", kDefaultSpeed, file);
-    s.Red = GetPrivateProfileIntA(section, "Red", kDefaultColour, file);
-    s.Green = GetPrivateProfileIntA(section, "Green", kDefaultColour, file);
-    s.Blue = GetPrivateProfileIntA(section, "Blue", kDefaultColour, file);
-    s.TexSize = GetPrivateProfileIntA(section, "TexSize", kDefaultTexSize, file);
-    GetPrivateProfileStringA(section, "Bitmap", kDefaultBitmap, s.Bitmap, sizeof s.Bitmap, file);
-    s.Smooth = GetPrivateProfileIntA(section, "Smooth", 0, file);
-    s.RGBDevice = GetPrivateProfileIntA(section, "RGBDevice", 0, file);
-    s.Display = GetPrivateProfileIntA(section, "Display", 0, file);
-    s.Animation = GetPrivateProfileIntA(section, "Animation", 0, file);
-    s.SpotLight = GetPrivateProfileIntA(section, "SpotLight", 0, file);
-    s.LightRed = GetPrivateProfileIntA(section, "LightRed", kDefaultLight, file);
-    s.LightGreen = GetPrivateProfileIntA(section, "LightGreen", kDefaultLight, file);
-    s.LightBlue = GetPrivateProfileIntA(section, "LightBlue", kDefaultLight, file);
+    for (const SettingSpec& s : kSettings) {
+        if (s.type == SettingText)
+            GetPrivateProfileStringA(names.section, s.key, kDefaultBitmap, settings.Bitmap,
+                                     sizeof settings.Bitmap, names.file);
+        else
+            settings.*s.field = GetPrivateProfileIntA(names.section, s.key, s.fallback, names.file);
+    }
     return 1;
 }

@@ -1,6 +1,6 @@
 // The order of the DPI-awareness calls and where the chain stops, with
 // stand-ins for the three system calls.
-#include "framework/dpi_awareness.h"
+#include "platform/dpi_awareness.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Saver directory and model path in their fixed 256-character buffers.
-#include "framework/paths.h"
+#include "platform/paths.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 // Which language the program speaks: Japanese exactly where Windows is
 // Japanese.
-#include "framework/ui_language.h"
+#include "platform/ui_language.h"
 
 #include <gtest/gtest.h>
 

@@ -14,11 +14,11 @@
 
 #include "config/settings_dialog.h"
 #include "framework/modes.h"
-#include "framework/ui_language.h"
+#include "platform/ui_language.h"
 #include "resources/dialog_ids.h"
 #include "resources/resource.h"
 #include "saver/saver_state.h"
-#include "saver/settings.h"
+#include "saver/settings_store.h"
 #include "tests/windows/saver_driver.h"
 
 namespace {

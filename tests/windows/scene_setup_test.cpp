@@ -9,7 +9,7 @@
 #include "doubles/dx_doubles.h"
 #include "doubles/test_support.h"
 #include "engine/render_engine.h"
-#include "saver/saver_state.h"
+#include "settings/settings.h"
 
 using Log = std::vector<std::string>;
 
@@ -43,11 +43,8 @@ struct SceneFixture : ::testing::Test {
     dx::FakeDevice device{&world, GUID{}};
     ModelData model;
     SaverSettings settings{};
-    char savedDirectory[256];
 
     void SetUp() override {
-        memcpy(savedDirectory, SaverDirectory, sizeof savedDirectory);
-        strcpy(SaverDirectory, testsupport::TempDir().c_str());
         g_Engine.device = &device;
         testsupport::WriteBitmap("scene_ok.bmp", 32, 32);
         settings.Red = 255;
@@ -66,7 +63,6 @@ struct SceneFixture : ::testing::Test {
     }
     void TearDown() override {
         g_Engine.device = nullptr;
-        memcpy(SaverDirectory, savedDirectory, sizeof savedDirectory);
         FreeModelData(&model);
     }
     ModelObject* First() { return ModelFirstRecord(&model); }

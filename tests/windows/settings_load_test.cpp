@@ -4,7 +4,7 @@
 #include <string>
 
 #include "framework/modes.h"
-#include "saver/settings.h"
+#include "saver/settings_store.h"
 #include "saver_driver.h"
 
 #include "gtest/gtest.h"

@@ -62,7 +62,6 @@ TEST(SettingsPath, ColoursAndTheSoftwareDeviceGoFromTheDialogToTheDeviceAndTheSc
     ASSERT_TRUE(g_Engine.device != nullptr);
 
     // What start-up read, applied to a model of our own.
-    strcpy(SaverDirectory, testsupport::TempDir().c_str());
     testsupport::WriteBitmap("path_ok.bmp", 32, 32);
     ModelData model;
     ClearModelData(&model);

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "framework/ui_language.h"
+#include "platform/ui_language.h"
 
 UiLanguage UserUiLanguage()
 {

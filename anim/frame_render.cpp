@@ -1,4 +1,5 @@
-// Per-frame work of the engine: clearing the picture and drawing the model.
+// Rendering one frame with the engine: clearing the picture and drawing the
+// model into it.
 #include <windows.h>
 #include <ddraw.h>
 #include <d3d.h>
@@ -53,16 +54,4 @@ int CRenderEngine::DrawModel(ModelData& model)
     }
     device->EndScene();
     return 1;
-}
-
-int CRenderEngine::RestoreLostSurfaces()
-{
-    // Another program's display-mode change, a remote session or a switch
-    // of desktop loses the surfaces in video memory; until they are restored
-    // every fill, draw and copy fails and the picture stays frozen. Their
-    // content need not come back: each frame clears and redraws the back
-    // buffer and the z-buffer, and textures are in system memory or managed.
-    if (primary->IsLost() != DDERR_SURFACELOST && backBuffer->IsLost() != DDERR_SURFACELOST)
-        return 0;
-    return ddraw->RestoreAllSurfaces() == DD_OK;
 }

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "framework/file_view.h"
+#include "platform/file_view.h"
 
 // Looked up at run time: Windows 9x and the first NT versions lack them.
 typedef BOOL(WINAPI* DisableRedirectionFn)(PVOID* previous);

@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "framework/display_dpi.h"
-#include "framework/dpi_awareness.h"
+#include "platform/display_dpi.h"
+#include "platform/dpi_awareness.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "framework/paths.h"
+#include "platform/paths.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "framework/dpi_awareness.h"
+#include "platform/dpi_awareness.h"
 
 int BecomeDpiAware(const DpiCall calls[kDpiCalls], void* context)
 {

@@ -3,7 +3,7 @@
 // path into a different file name. Portable.
 #include <cstddef>
 
-#include "framework/command_line.h"
+#include "platform/text_step.h"
 
 constexpr size_t kSaverPathChars = 256;  // 255 characters and the terminator
 
