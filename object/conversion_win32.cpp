@@ -2,7 +2,7 @@
 
 #include "convert/job_win32.h"
 #include "convert/printable.h"
-#include "framework/ui_language.h"
+#include "platform/ui_language.h"
 #include "object/step_command.h"
 #include "object/user_summary.h"
 

@@ -4,7 +4,7 @@
 #ifndef MORVELLA_OBJECT_TEXTS_H
 #define MORVELLA_OBJECT_TEXTS_H
 
-#include "framework/ui_language.h"
+#include "platform/ui_language.h"
 
 enum class Text {
     WindowTitle,

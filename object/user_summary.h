@@ -5,7 +5,7 @@
 #define MORVELLA_OBJECT_USER_SUMMARY_H
 
 #include "convert/convert.h"
-#include "framework/ui_language.h"
+#include "platform/ui_language.h"
 
 #include <cstddef>
 #include <string>

@@ -1,7 +1,7 @@
 #include "object/window_win32.h"
 
 #include "convert/import.h"
-#include "framework/ui_language.h"
+#include "platform/ui_language.h"
 #include "object/conversion_win32.h"
 #include "object/elevation_win32.h"
 #include "object/install_step_win32.h"
