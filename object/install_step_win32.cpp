@@ -44,14 +44,33 @@ StepResult WriteFailure(DWORD error)
     return Accessible(error) ? StepWriteFailed : StepAccessDenied;
 }
 
+// A copy that is the step's own file. CopyFile hands on the source's
+// attributes, and Windows neither deletes nor renames anything onto a
+// read-only file: a copy of a read-only morvella.dat would stay behind
+// when the step fails, and a read-only morvella.dat made by "Put back"
+// would refuse every later step. So the copy is never read-only.
+bool CopyAsOwn(const std::wstring& from, const std::wstring& to, DWORD* error)
+{
+    if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) {
+        *error = GetLastError();
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesW(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !SetFileAttributesW(to.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        *error = GetLastError();
+        return false;
+    }
+    return true;
+}
+
 // The object in `from` (checked already) written to morvella.dat.new beside
 // the saver, read back and found to be the same bytes, which the saver takes.
 StepResult WriteNew(const std::wstring& folder, const std::wstring& from, const std::vector<unsigned char>& bytes,
                     DWORD* error)
 {
     const std::wstring neu = JoinFolder(folder, kNewObjectFile);
-    if (!CopyFileW(from.c_str(), neu.c_str(), FALSE)) {
-        *error = GetLastError();
+    if (!CopyAsOwn(from, neu, error)) {
         DeleteFileW(neu.c_str());
         return WriteFailure(*error);
     }
@@ -74,8 +93,7 @@ StepResult Replace(const std::wstring& folder, bool dropPrevious, DWORD* error)
     const bool keep = GetFileAttributesW(current.c_str()) != INVALID_FILE_ATTRIBUTES;
     // A copy, not a rename: morvella.dat stays in place until the new
     // object replaces it in one step.
-    if (keep && !CopyFileW(current.c_str(), newPrevious.c_str(), FALSE)) {
-        *error = GetLastError();
+    if (keep && !CopyAsOwn(current, newPrevious, error)) {
         DeleteFileW(newPrevious.c_str());
         DeleteFileW(neu.c_str());
         return WriteFailure(*error);
