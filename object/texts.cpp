@@ -100,6 +100,8 @@ const Pair kTexts[] = {
      "そのフォルダーに Morvella がもうありません。何も変更していません。"},
     {Text::StepWriteFailed, "The object could not be written beside the screen saver (%s). Nothing was changed.",
      "スクリーンセーバーのフォルダーにオブジェクトを書き込めませんでした (%s)。何も変更していません。"},
+    {Text::StepWriteFailedUntold, "The object could not be written beside the screen saver. Nothing was changed.",
+     "スクリーンセーバーのフォルダーにオブジェクトを書き込めませんでした。何も変更していません。"},
     {Text::StepFailed, "The copy with administrator rights failed (exit code %u).",
      "管理者の権限でのコピーが失敗しました (終了コード %u)。"},
     {Text::HiddenCopy,
