@@ -50,7 +50,7 @@ const Pair kTexts[] = {
     {Text::SummaryTriangles, "Triangles: %s in the model, %s in the object", "三角形: モデル %s 個、オブジェクト %s 個"},
     {Text::SummarySize, "Size: %s", "サイズ: %s"},
     {Text::SummaryPlaced, "Placed for every animation, %s axis up", "すべてのアニメーションに合わせて配置 (%s 軸が上)"},
-    {Text::SummaryFlat, "Flat shading", "フラット シェーディング"},
+    {Text::SummaryFlat, "flat shading", "フラット シェーディング"},
     {Text::WarnColours,
      "Note: the model's own colours and textures are not shown. The screen saver paints the object in the colour "
      "and bitmap chosen in its settings.",
