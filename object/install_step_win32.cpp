@@ -11,12 +11,22 @@ namespace {
 // object of its.
 const LONGLONG kMostBytes = (LONGLONG)1 << 30;
 
+// Reads a file on a disk. The elevated second run is told its file by the
+// user's own run: a name that leads to a named pipe of that user's must
+// neither hand the pipe's server the administrator's rights (a pipe's
+// client lets its server act as itself unless it opens it anonymously) nor
+// be read as an object.
 bool ReadWhole(const std::wstring& path, std::vector<unsigned char>* bytes, DWORD* error)
 {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, NULL);
+                                    FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_ANONYMOUS, NULL);
     if (file == INVALID_HANDLE_VALUE) {
         *error = GetLastError();
+        return false;
+    }
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        *error = ERROR_INVALID_PARAMETER;
+        CloseHandle(file);
         return false;
     }
     LARGE_INTEGER size = {};
@@ -44,14 +54,53 @@ StepResult WriteFailure(DWORD error)
     return Accessible(error) ? StepWriteFailed : StepAccessDenied;
 }
 
-// The object in `from` (checked already) written to morvella.dat.new beside
-// the saver, read back and found to be the same bytes, which the saver takes.
+// A copy that is the step's own file. CopyFile hands on the source's
+// attributes, and Windows neither deletes nor renames anything onto a
+// read-only file: a copy of a read-only morvella.dat would stay behind
+// when the step fails, and a read-only morvella.dat made by "Put back"
+// would refuse every later step. So the copy is never read-only.
+bool CopyAsOwn(const std::wstring& from, const std::wstring& to, DWORD* error)
+{
+    if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) {
+        *error = GetLastError();
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesW(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !SetFileAttributesW(to.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        *error = GetLastError();
+        return false;
+    }
+    return true;
+}
+
+// The checked bytes written to a new file of their own.
+bool WriteWhole(const std::wstring& path, const std::vector<unsigned char>& bytes, DWORD* error)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        *error = GetLastError();
+        return false;
+    }
+    DWORD written = 0;
+    const bool ok = bytes.empty() || (WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) &&
+                                      written == bytes.size());
+    if (!ok)
+        *error = GetLastError();
+    CloseHandle(file);
+    return ok;
+}
+
+// The object checked already written to morvella.dat.new beside the saver,
+// read back and found to be the same bytes, which the saver takes. `from`:
+// the kept object beside the saver, copied with its times (setup knows its
+// own file by them); none: the bytes themselves, so that the user's file
+// is not opened again once checked.
 StepResult WriteNew(const std::wstring& folder, const std::wstring& from, const std::vector<unsigned char>& bytes,
                     DWORD* error)
 {
     const std::wstring neu = JoinFolder(folder, kNewObjectFile);
-    if (!CopyFileW(from.c_str(), neu.c_str(), FALSE)) {
-        *error = GetLastError();
+    if (from.empty() ? !WriteWhole(neu, bytes, error) : !CopyAsOwn(from, neu, error)) {
         DeleteFileW(neu.c_str());
         return WriteFailure(*error);
     }
@@ -74,8 +123,7 @@ StepResult Replace(const std::wstring& folder, bool dropPrevious, DWORD* error)
     const bool keep = GetFileAttributesW(current.c_str()) != INVALID_FILE_ATTRIBUTES;
     // A copy, not a rename: morvella.dat stays in place until the new
     // object replaces it in one step.
-    if (keep && !CopyFileW(current.c_str(), newPrevious.c_str(), FALSE)) {
-        *error = GetLastError();
+    if (keep && !CopyAsOwn(current, newPrevious, error)) {
         DeleteFileW(newPrevious.c_str());
         DeleteFileW(neu.c_str());
         return WriteFailure(*error);
@@ -106,7 +154,7 @@ StepResult Install(const std::wstring& folder, const std::wstring& file, DWORD* 
     // The same object again: the kept one must not become a second copy of it.
     if (ReadWhole(JoinFolder(folder, kObjectFile), &shown, &ignored) && shown == bytes)
         return StepSame;
-    const StepResult written = WriteNew(folder, file, bytes, error);
+    const StepResult written = WriteNew(folder, std::wstring(), bytes, error);
     return written != StepDone ? written : Replace(folder, false, error);
 }
 

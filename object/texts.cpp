@@ -50,7 +50,7 @@ const Pair kTexts[] = {
     {Text::SummaryTriangles, "Triangles: %s in the model, %s in the object", "三角形: モデル %s 個、オブジェクト %s 個"},
     {Text::SummarySize, "Size: %s", "サイズ: %s"},
     {Text::SummaryPlaced, "Placed for every animation, %s axis up", "すべてのアニメーションに合わせて配置 (%s 軸が上)"},
-    {Text::SummaryFlat, "Flat shading", "フラット シェーディング"},
+    {Text::SummaryFlat, "flat shading", "フラット シェーディング"},
     {Text::WarnColours,
      "Note: the model's own colours and textures are not shown. The screen saver paints the object in the colour "
      "and bitmap chosen in its settings.",
@@ -100,6 +100,8 @@ const Pair kTexts[] = {
      "そのフォルダーに Morvella がもうありません。何も変更していません。"},
     {Text::StepWriteFailed, "The object could not be written beside the screen saver (%s). Nothing was changed.",
      "スクリーンセーバーのフォルダーにオブジェクトを書き込めませんでした (%s)。何も変更していません。"},
+    {Text::StepWriteFailedUntold, "The object could not be written beside the screen saver. Nothing was changed.",
+     "スクリーンセーバーのフォルダーにオブジェクトを書き込めませんでした。何も変更していません。"},
     {Text::StepFailed, "The copy with administrator rights failed (exit code %u).",
      "管理者の権限でのコピーが失敗しました (終了コード %u)。"},
     {Text::HiddenCopy,

@@ -62,6 +62,7 @@ enum class Text {
     StepRefused,
     StepNoSaver,
     StepWriteFailed,    // %s: Windows' reason
+    StepWriteFailedUntold,  // the same where the reason is not known here
     StepFailed,         // %u: the exit code of the elevated run
     HiddenCopy,         // %s: the hidden copy's path
     HiddenCopyRemoved,  // %s: its path

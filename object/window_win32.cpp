@@ -341,6 +341,10 @@ void RunSaverStep(Window& w, Step step)
     case StepNoSaver: said = Say(w, Text::StepNoSaver); break;
     case StepNoPrevious: said = Say(w, Text::NoPrevious); break;
     case StepWriteFailed:
+        // The elevated run answers by its exit code alone, and a copy that
+        // read back wrong has no Windows error: no reason is made up then.
+        said = error ? SayWith(w, Text::StepWriteFailed, ErrorText(error)) : Say(w, Text::StepWriteFailedUntold);
+        break;
     case StepAccessDenied:
         said = SayWith(w, Text::StepWriteFailed, ErrorText(error ? error : ERROR_ACCESS_DENIED));
         break;

@@ -48,6 +48,9 @@ if [ "$arch" = win64 ]; then
   # sources (x87 arithmetic like the shipped one) in a 64-bit prefix.
   echo "this machine's kernel runs no 32-bit programs: the Windows tests run on the 64-bit test build"
   tests/check-imports.sh build/dist/morvella.scr tests/allowed-imports.txt || status=1
+  for tool in morvella-convert morvella-object; do
+    tests/check-imports.sh "build/dist/$tool.exe" tests/allowed-imports-tools.txt || status=1
+  done
   tests/check-pe-header.sh build/dist/morvella.scr || status=1
   tests/check-cpu.sh build/dist/morvella.scr || status=1
   tests/check-cpu-fixture.sh tests/check-cpu.sh build/windows/tests/windows/fixture_later_instructions.exe || status=1

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the import table of a PE file against a list of allowed DLL!function
 # pairs (one per line, "#" comments, case of the DLL name ignored). Every
-# import must be listed: the list holds only what Windows 98 already had.
+# import must be listed (the saver's list holds only what Windows 98 already had).
 set -uo pipefail
 pe=${1:?PE file}; allowed=${2:?allowed list}
 actual=$(i686-w64-mingw32-objdump -p "$pe" | awk -F'\t' '

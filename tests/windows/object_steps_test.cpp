@@ -130,6 +130,47 @@ TEST(ObjectSteps, EachStepCompletesOrLeavesEveryFileAsItWas)
     EXPECT_EQ((DWORD)StepUsage, RunObjectProgram(kInstallSwitch));
 }
 
+// A read-only morvella.dat (copied by hand from a read-only medium, say) is
+// kept, and put back, as a file the steps can replace and remove again:
+// Windows refuses both on a read-only file.
+TEST(ObjectSteps, NoStepLeavesAReadOnlyObject)
+{
+    const std::string a = ReadWhole(Wide(DistFile("morvella.dat")), 64 << 20);
+    ASSERT_GT(a.size(), 140u);
+    std::string b = a;
+    b[20] = b[20] == 'Z' ? 'Y' : 'Z';
+    const std::wstring folder = Wide(TestDir("ObjectStepsReadOnly")),
+                       source = Wide(TestDir("ObjectStepsReadOnlySource")) + L"\\in.dat";
+    const std::wstring shown = folder + L"\\morvella.dat", kept = folder + L"\\morvella-previous.dat";
+    auto readOnly = [](const std::wstring& path) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    };
+    WriteWhole(folder + L"\\morvella.scr", "scr");
+    WriteWhole(source, b);
+    WriteWhole(shown, a);
+    ASSERT_TRUE(SetFileAttributesW(shown.c_str(), FILE_ATTRIBUTE_READONLY));
+
+    // Where Windows refuses to replace the read-only file, nothing changes and nothing is left.
+    const DWORD installed = RunObjectProgram(StepArguments(Step::Install, folder, source));
+    EXPECT_TRUE(installed == StepDone || installed == StepAccessDenied) << installed;
+    EXPECT_FALSE(Exists(folder + L"\\morvella-previous.dat.new"));
+    EXPECT_FALSE(Exists(folder + L"\\morvella.dat.new"));
+    if (installed == StepDone) {
+        EXPECT_TRUE(ReadWhole(kept, 64 << 20) == a);
+        EXPECT_FALSE(readOnly(kept)) << "the kept object is read-only";
+    }
+    SetFileAttributesW(shown.c_str(), FILE_ATTRIBUTE_NORMAL);
+    WriteWhole(shown, b);
+    WriteWhole(kept, a);
+    ASSERT_TRUE(SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_READONLY));
+    const DWORD putBack = RunObjectProgram(StepArguments(Step::PutBack, folder, L""));
+    EXPECT_TRUE(putBack == StepDone || putBack == StepAccessDenied) << putBack;
+    EXPECT_FALSE(readOnly(shown)) << "the object put back is read-only";
+    EXPECT_FALSE(Exists(folder + L"\\morvella.dat.new"));
+    SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 // The second run is told its folder and file on a command line: names with
 // blanks, quotes and backslashes come back whole.
 TEST(ObjectSteps, QuotedArgumentsComeBackWhole)
