@@ -1,14 +1,17 @@
 #include <windows.h>
 
 #include "saver/settings_store.h"
-#include "framework/modes.h"
 #include "resources/resource.h"
 #include "settings/settings_table.h"
 
 void LoadSettingsFileNames(SettingsFileNames& names)
 {
-    LoadStringA(ModuleInstance, IDS_INI_SECTION, names.section, sizeof names.section);
-    LoadStringA(ModuleInstance, IDS_INI_FILE_NAME, names.file, sizeof names.file);
+    // The saver file is the process's own module, the one the process entry
+    // also records for the framework: asked of Windows here, so that the
+    // store needs nothing of the framework above it.
+    HINSTANCE saver = GetModuleHandleA(NULL);
+    LoadStringA(saver, IDS_INI_SECTION, names.section, sizeof names.section);
+    LoadStringA(saver, IDS_INI_FILE_NAME, names.file, sizeof names.file);
 }
 
 int LoadSettings(SaverSettings& settings)
