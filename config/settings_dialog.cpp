@@ -55,14 +55,14 @@ static_assert(sizeof kAnimationButtons / sizeof *kAnimationButtons == kAnimation
 const RadioSetting kDisplaySetting = { SettingDisplay, kDisplayButtons };
 const RadioSetting kAnimationSetting = { SettingAnimation, kAnimationButtons };
 
-const SettingSpec& Spec(uint8_t setting)
+const SettingRow& Row(uint8_t setting)
 {
     return kSettings[setting];
 }
 
 int ReadInt(const SettingsFileNames& names, uint8_t setting)
 {
-    const SettingSpec& s = Spec(setting);
+    const SettingRow& s = Row(setting);
     return static_cast<int>(GetPrivateProfileIntA(names.section, s.key, s.fallback, names.file));
 }
 
@@ -70,7 +70,7 @@ bool WriteInt(const SettingsFileNames& names, uint8_t setting, int value)
 {
     char text[kBitmapNameChars];
     wsprintfA(text, "%ld", static_cast<long>(value));
-    return WritePrivateProfileStringA(names.section, Spec(setting).key, text, names.file) != 0;
+    return WritePrivateProfileStringA(names.section, Row(setting).key, text, names.file) != 0;
 }
 
 void SetBarPosition(HWND dialog, int id, int position)
@@ -90,7 +90,7 @@ void SetCheck(HWND dialog, int id, bool checked)
 
 int RadioCount(const RadioSetting& radio)
 {
-    const SettingSpec& s = Spec(radio.setting);
+    const SettingRow& s = Row(radio.setting);
     return s.maximum - s.minimum + 1;
 }
 
@@ -121,7 +121,7 @@ void LoadControls(HWND dialog)
     LoadSettingsFileNames(names);
 
     for (const ShownSetting& shown : kScrollBars) {
-        const SettingSpec& s = Spec(shown.setting);
+        const SettingRow& s = Row(shown.setting);
         HWND bar = GetDlgItem(dialog, shown.id);
         int value = ReadInt(names, shown.setting);
         if (value < s.minimum)
@@ -133,7 +133,7 @@ void LoadControls(HWND dialog)
     }
 
     char bitmap[kBitmapNameChars];
-    GetPrivateProfileStringA(names.section, Spec(SettingBitmap).key, kDefaultBitmap, bitmap, sizeof bitmap,
+    GetPrivateProfileStringA(names.section, Row(SettingBitmap).key, kDefaultBitmap, bitmap, sizeof bitmap,
                              names.file);
     HWND combo = GetDlgItem(dialog, IDC_BITMAP);
     // What the user can type is exactly what OK can store.
@@ -151,12 +151,12 @@ void LoadControls(HWND dialog)
 void ResetControls(HWND dialog)
 {
     for (const ShownSetting& shown : kScrollBars)
-        SetBarPosition(dialog, shown.id, Spec(shown.setting).fallback);
+        SetBarPosition(dialog, shown.id, Row(shown.setting).fallback);
     SetWindowTextA(GetDlgItem(dialog, IDC_BITMAP), kDefaultBitmap);
     for (const ShownSetting& shown : kCheckBoxes)
-        SetCheck(dialog, shown.id, Spec(shown.setting).fallback != 0);
-    ShowRadio(dialog, kDisplaySetting, Spec(kDisplaySetting.setting).fallback);
-    ShowRadio(dialog, kAnimationSetting, Spec(kAnimationSetting.setting).fallback);
+        SetCheck(dialog, shown.id, Row(shown.setting).fallback != 0);
+    ShowRadio(dialog, kDisplaySetting, Row(kDisplaySetting.setting).fallback);
+    ShowRadio(dialog, kAnimationSetting, Row(kAnimationSetting.setting).fallback);
 }
 
 // Writes every key, stopping at the first write the system refuses. The
@@ -170,7 +170,7 @@ bool SaveControls(HWND dialog, const SettingsFileNames& names)
 
     char bitmap[kBitmapNameChars];
     GetWindowTextA(GetDlgItem(dialog, IDC_BITMAP), bitmap, sizeof bitmap);
-    if (!WritePrivateProfileStringA(names.section, Spec(SettingBitmap).key, bitmap, names.file))
+    if (!WritePrivateProfileStringA(names.section, Row(SettingBitmap).key, bitmap, names.file))
         return false;
 
     for (const ShownSetting& shown : kCheckBoxes) {

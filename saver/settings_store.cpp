@@ -20,7 +20,7 @@ int LoadSettings(SaverSettings& settings)
     // directory, shared by every copy of the saver and by its dialog.
     SettingsFileNames names;
     LoadSettingsFileNames(names);
-    for (const SettingSpec& s : kSettings) {
+    for (const SettingRow& s : kSettings) {
         if (s.type == SettingText)
             GetPrivateProfileStringA(names.section, s.key, kDefaultBitmap, settings.Bitmap,
                                      sizeof settings.Bitmap, names.file);

@@ -4,7 +4,7 @@
 
 const char kDefaultBitmap[] = "sample.bmp";
 
-const SettingSpec kSettings[kSettingCount] = {
+const SettingRow kSettings[kSettingCount] = {
     // key          field                        default  range
     { "Speed",      &SaverSettings::Speed,       100,     10, 500,                     SettingInteger },
     { "Red",        &SaverSettings::Red,         200,     0, 255,                      SettingInteger },

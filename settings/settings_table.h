@@ -12,7 +12,7 @@ enum SettingType : uint8_t {
     SettingText,     // the bitmap's file name, as it is
 };
 
-struct SettingSpec {
+struct SettingRow {
     const char* key;
     int32_t SaverSettings::*field;  // where the store puts an integer (null for the text)
     int16_t fallback;               // the default of a missing key (the text's: kDefaultBitmap)
@@ -29,5 +29,5 @@ enum SettingIndex : uint8_t {
     kSettingCount
 };
 
-extern const SettingSpec kSettings[kSettingCount];
+extern const SettingRow kSettings[kSettingCount];
 extern const char kDefaultBitmap[];
