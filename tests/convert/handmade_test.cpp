@@ -3,9 +3,10 @@
 // texture names are written, and what is refused.
 #include "convert_fixture.h"
 
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -296,8 +297,24 @@ TEST(Handmade, SimplificationKeepsTheOutline)
     EXPECT_FALSE(report.simplify.holesOpened || report.simplify.outlineClosed);
     Loaded loaded;
     ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
-    double area = 0;
     const ModelObjectRef& ref = loaded.model.objects[0];
+    // The file's open edges, found here, all lie on the sheet's rim.
+    std::map<std::pair<std::array<float, 3>, std::array<float, 3>>, int> uses;
+    for (int32_t t = 0; t < ref.polygonCount; ++t)
+        for (int k = 0; k < 3; ++k) {
+            const ModelVertex &a = ref.vertices[3 * t + k], &b = ref.vertices[3 * t + (k + 1) % 3];
+            std::array<float, 3> p{a.x, a.y, a.z}, q{b.x, b.y, b.z};
+            ++uses[std::minmax(p, q)];
+        }
+    int open = 0;
+    for (const auto& e : uses)
+        if (e.second == 1)
+            for (const std::array<float, 3>& p : {e.first.first, e.first.second}) {
+                ++open;
+                EXPECT_NEAR(12, std::max(std::fabs(p[0]), std::fabs(p[2])), 1e-4) << p[0] << ", " << p[2];
+            }
+    EXPECT_GE(open, 8);
+    double area = 0;
     for (int32_t t = 0; t < ref.polygonCount; ++t)
         area += FrontY(loaded.model, 0, t) / 2;
     EXPECT_NEAR(24.0 * 24.0, area, 1e-2);

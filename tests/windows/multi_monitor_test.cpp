@@ -81,20 +81,10 @@ protected:
 
 TEST_F(MultiMonitor, DISABLED_EveryMonitorShowsAWholePictureInEachDisplayMode)
 {
-
-    // The layout the session set up: the primary monitor at the origin, the
-    // other beside it, left of it at negative x when the primary is right.
+    // The primary monitor at the origin, the other beside it, left of it at
+    // negative x when the primary is right.
     std::vector<RECT> monitors = Monitors();
-    ASSERT_EQ(2u, monitors.size());
-    ASSERT_EQ(2, GetSystemMetrics(SM_CMONITORS));
-    int leftEdge = primaryRight ? -800 : 0;
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(leftEdge + 800 * i, monitors[i].left);
-        EXPECT_EQ(0, monitors[i].top);
-        EXPECT_EQ(800, monitors[i].right - monitors[i].left);
-        EXPECT_EQ(600, monitors[i].bottom);
-    }
-    ASSERT_EQ(leftEdge, GetSystemMetrics(SM_XVIRTUALSCREEN));
+    ASSERT_EQ(2u, monitors.size()) << "run in the two-monitor session";
     // Wine's DirectDraw takes no rectangle left of the primary monitor (a
     // colour fill there fails with DDERR_INVALIDRECT), so with the primary
     // monitor on the right only that one can be looked at.
