@@ -53,9 +53,8 @@ TEST(Handmade, AxesKeepTheirHandednessWithEitherUpAxis)
     {
         // y up: the file's front (+z, towards the viewer) faces the
         // saver's -z; x stays x.
-        ASSERT_TRUE(Convert(dir + "/axes.obj", dir + "/y.dat").ok);
         Loaded loaded;
-        ASSERT_TRUE(Load(dir + "/y.dat", &loaded));
+        ASSERT_TRUE(ConvertAndLoad(dir + "/axes.obj", dir + "/y.dat", &loaded));
         const Centre x = TriangleCentre(loaded.model, 0, 0), y = TriangleCentre(loaded.model, 0, 1),
                      z = TriangleCentre(loaded.model, 0, 2);
         EXPECT_GT(x.x, y.x);
@@ -65,9 +64,8 @@ TEST(Handmade, AxesKeepTheirHandednessWithEitherUpAxis)
     {
         // z up: a logo drawn in the file's x-y plane lies flat and reads
         // left to right (+x) and bottom to top (+z) from above.
-        ASSERT_TRUE(Convert(dir + "/axes.obj", dir + "/z.dat", {"--up", "z"}).ok);
         Loaded loaded;
-        ASSERT_TRUE(Load(dir + "/z.dat", &loaded));
+        ASSERT_TRUE(ConvertAndLoad(dir + "/axes.obj", dir + "/z.dat", &loaded, {"--up", "z"}));
         const Centre x = TriangleCentre(loaded.model, 0, 0), y = TriangleCentre(loaded.model, 0, 1),
                      z = TriangleCentre(loaded.model, 0, 2);
         EXPECT_GT(x.x, y.x);
@@ -107,10 +105,8 @@ TEST(Handmade, NodeTransformsAreAppliedAndMirroredInstancesStillFaceOut)
 {
     const std::string dir = ScratchDir("nodes");
     WriteText(dir + "/nodes.dae", kNodes);
-    const ConvertReport report = Convert(dir + "/nodes.dae", dir + "/out.dat");
-    ASSERT_TRUE(report.ok) << report.error;
     Loaded loaded;
-    ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+    ASSERT_TRUE(ConvertAndLoad(dir + "/nodes.dae", dir + "/out.dat", &loaded));
     ASSERT_EQ(1, loaded.model.objectCount);
     ASSERT_EQ(2, loaded.model.objects[0].polygonCount);
     // File: x 0..1, z -1..0 and x 9..10, z 4..5. Largest extent 10 becomes
@@ -154,10 +150,8 @@ TEST(Handmade, ClosedObjectsFaceOutWhateverTheFileWinding)
         for (bool normals : {false, true}) {
             SCOPED_TRACE(testing::Message() << "inward " << inward << ", normals " << normals);
             WriteText(dir + "/cube.obj", Cube(inward, normals));
-            const ConvertReport report = Convert(dir + "/cube.obj", dir + "/out.dat");
-            ASSERT_TRUE(report.ok) << report.error;
             Loaded loaded;
-            ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+            ASSERT_TRUE(ConvertAndLoad(dir + "/cube.obj", dir + "/out.dat", &loaded));
             EXPECT_NEAR(6 * 24.0 * 24 * 24, SignedVolume(loaded.model, 0), 1e-2);
         }
     }
@@ -186,10 +180,8 @@ TEST(Handmade, ATerrainKeepsTheFrontItsFileGivesIt)
             obj += "f " + std::to_string(b) + " " + std::to_string(c) + " " + std::to_string(d) + "\n";
         }
     WriteText(dir + "/terrain.obj", obj);
-    const ConvertReport report = Convert(dir + "/terrain.obj", dir + "/out.dat");
-    ASSERT_TRUE(report.ok) << report.error;
     Loaded loaded;
-    ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+    ASSERT_TRUE(ConvertAndLoad(dir + "/terrain.obj", dir + "/out.dat", &loaded));
     // The area seen from above: the whole 24 x 24 field, facing up.
     double area = 0;
     for (int32_t t = 0; t < loaded.model.objects[0].polygonCount; ++t)
@@ -332,10 +324,8 @@ TEST(Handmade, ALargePartIsSplitIntoPiecesOfOneDrawEach)
     const std::string dir = ScratchDir("split");
     const int n = 150;   // 45,000 triangles: three pieces
     WriteText(dir + "/grid.obj", "vn 0 1 0\n" + SheetObj(n, "//1"));
-    const ConvertReport report = Convert(dir + "/grid.obj", dir + "/out.dat", {"--parts"});
-    ASSERT_TRUE(report.ok) << report.error;
     Loaded loaded;
-    ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+    ASSERT_TRUE(ConvertAndLoad(dir + "/grid.obj", dir + "/out.dat", &loaded, {"--parts"}));
     ASSERT_EQ(3, loaded.model.objectCount);
     int32_t triangles = 0;
     for (int32_t i = 0; i < 3; ++i) {
@@ -405,10 +395,9 @@ TEST(Handmade, OnlyTheFirstObjectNamesTheSaversBitmapOthersOnlyBitmapsBesideTheO
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + (c.options.empty() ? "" : " --parts"));
-        const ConvertReport report = Convert(dir + "/" + c.file, dir + "/out.dat", c.options);
-        ASSERT_TRUE(report.ok) << report.error;
         Loaded loaded;
-        ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+        ConvertReport report;
+        ASSERT_TRUE(ConvertAndLoad(dir + "/" + c.file, dir + "/out.dat", &loaded, c.options, &report));
         std::vector<std::string> names;
         for (int32_t i = 0; i < loaded.model.objectCount; ++i) {
             const ModelObject* record = loaded.model.objects[i].record;
@@ -431,9 +420,8 @@ TEST(Handmade, SizeSetsTheLargestExtent)
     } cases[] = {{{}, 24}, {{"--size", "10"}, 10}, {{"--size", "0.5"}, 0.5}, {{"--size", "1000000"}, 1e6}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.size);
-        ASSERT_TRUE(Convert(dir + "/t.obj", dir + "/out.dat", c.options).ok);
         Loaded loaded;
-        ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+        ASSERT_TRUE(ConvertAndLoad(dir + "/t.obj", dir + "/out.dat", &loaded, c.options));
         const Box box = Bounds(loaded.model);
         const double s = c.size, tolerance = 1e-6 * s;
         EXPECT_NEAR(-s / 4, box.lo[0], tolerance);
