@@ -2,6 +2,7 @@
 // end up, which side of a triangle is the front, what is dropped, which
 // texture names are written, and what is refused.
 #include "convert_fixture.h"
+#include "test_meshes.h"
 
 #include <gtest/gtest.h>
 
@@ -260,18 +261,7 @@ TEST(Handmade, NonFiniteAndDegenerateDataIsDroppedOrRefused)
 // square facing up; `normal` follows every face index ("//1" names a normal).
 std::string SheetObj(int n, const std::string& normal)
 {
-    std::string obj;
-    for (int j = 0; j <= n; ++j)
-        for (int i = 0; i <= n; ++i)
-            obj += "v " + std::to_string(i) + " 0 " + std::to_string(-j) + "\n";
-    auto corner = [&](int k) { return std::to_string(k) + normal; };
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) {
-            const int a = j * (n + 1) + i + 1, b = a + 1, c = a + n + 1, d = c + 1;
-            obj += "f " + corner(a) + " " + corner(b) + " " + corner(c) + "\n";
-            obj += "f " + corner(b) + " " + corner(d) + " " + corner(c) + "\n";
-        }
-    return obj;
+    return test_meshes::Obj(test_meshes::GridCorners(n, n, test_meshes::Flat), normal);
 }
 
 // Simplifying a flat sheet keeps its outline: its corners and edges stay
