@@ -1,7 +1,7 @@
 #pragma once
-// Files and processes for the tests of the Windows programs that take model
-// files: wide and UTF-8 names, whole files, a model of any size, and the
-// second process a program starts.
+// Files and processes for the Windows tests: wide, UTF-8 and ANSI names,
+// whole files, a model of any size, programs started and run to their end
+// (the converter's exe among them), and the second process a program starts.
 #include <windows.h>
 
 #include <cstdint>
