@@ -202,15 +202,6 @@ while IFS= read -r line <&3 || [ -n "$line" ]; do
     echo "[$n] ERROR (no ==>): $line"; broken=$((broken + 1)); continue
   fi
   label="$file: $original  ->  ${mutated:-(deleted)}"
-  case "$suite" in
-    windows32:*)
-      if [ "$arch" = win64 ]; then
-        echo "[$n] not applicable here [$suite] (the Windows tests run on the 64-bit build): $label"
-        inapplicable=$((inapplicable + 1)); continue
-      fi
-      suite="windows:${suite#*:}" ;;
-  esac
-
   # The file must be one of the copy's own (not reached through the link to
   # build/third-party, nor outside the copy).
   real=$(realpath -m "$src/$file")
@@ -222,6 +213,21 @@ while IFS= read -r line <&3 || [ -n "$line" ]; do
     echo "[$n] ERROR (no such file in the tree): $label"
     broken=$((broken + 1)); continue
   fi
+  case "$suite" in
+    windows32:*)
+      if [ "$arch" = win64 ]; then
+        # Not run here, but a line the tree has moved away from is still an
+        # error of the list, on every machine.
+        cp "$src/$file" "$scratch/site"
+        if ! apply "$scratch/site" "$original" "$mutated"; then
+          echo "[$n] ERROR (text not found exactly once): $label"
+          broken=$((broken + 1)); continue
+        fi
+        echo "[$n] not applicable here [$suite] (the Windows tests run on the 64-bit build): $label"
+        inapplicable=$((inapplicable + 1)); continue
+      fi
+      suite="windows:${suite#*:}" ;;
+  esac
 
   # A clean build of the suite first, so that a failure below is the mutation's.
   if ! build "$suite" clean >"$log/$n.prebuild" 2>&1; then
