@@ -1,5 +1,7 @@
 #include "convert/console.h"
 
+#include "convert/format.h"
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -48,14 +50,8 @@ void Print(FILE* stream, const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    const int length = vsnprintf(NULL, 0, format, args);
+    const std::string text = FormattedList(format, args);
     va_end(args);
-    std::string text(length > 0 ? (size_t)length : 0, '\0');
-    if (length > 0)
-        vsnprintf(&text[0], text.size() + 1, format, again);
-    va_end(again);
 
     const HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
     DWORD mode = 0;

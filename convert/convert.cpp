@@ -32,9 +32,6 @@ bool Fail(ConvertReport* report, const std::string& error, bool output = false)
     return false;
 }
 
-bool RunStages(Scene* scene, const ConvertOptions& options, ConvertReport* report,
-               const ConvertProgress& progress);
-
 void Tell(const ConvertProgress& progress, ConvertStage stage)
 {
     if (progress)
@@ -64,31 +61,14 @@ bool HasOwnColours(const Scene& scene)
     return false;
 }
 
-bool Run(const ConvertOptions& options, ConvertReport* report, const ConvertProgress& progress)
+// Cleaned, placed and oriented: the triangles the saver can show, in its
+// axes and at the size asked for, their fronts facing out.
+bool Prepare(Scene& scene, const ConvertOptions& options, ConvertReport* report)
 {
-    std::error_code ec;
-    const std::filesystem::path input = Utf8Path(options.input);
-    if (!std::filesystem::is_regular_file(input, ec))
-        return Fail(report, std::filesystem::exists(input, ec) ? "not a file" : "no such file");
-    Scene scene;
-    Tell(progress, ConvertStage::Reading);
-    const ImportResult imported = ImportModel(options.input, &scene);
-    if (!imported.ok)
-        return Fail(report, imported.error);
-    report->skippedPrimitives = imported.skippedPrimitives;
-    return RunStages(&scene, options, report, progress);
-}
-
-bool RunStages(Scene* sceneIn, const ConvertOptions& options, ConvertReport* report,
-               const ConvertProgress& progress)
-{
-    Scene& scene = *sceneIn;
-    Tell(progress, ConvertStage::Preparing);
     report->inputParts = scene.parts.size();
     report->inputTriangles = CountTriangles(scene);
     if (report->inputTriangles == 0)
         return Fail(report, "the file holds no triangles");
-
     DropNonFinite(&scene, &report->clean);
     DropEmptyParts(&scene);
     if (scene.parts.empty())
@@ -101,38 +81,58 @@ bool RunStages(Scene* sceneIn, const ConvertOptions& options, ConvertReport* rep
     if (scene.parts.empty())
         return Fail(report, "every triangle is degenerate (no area)");
     OrientScene(&scene, &report->orient);
-    if (!options.parts) {
-        // Each part's normals by its own surface, before the parts meet.
-        report->generatedNormals = MakeNormals(&scene, options.flat);
-        report->coloursNotShown = HasOwnColours(scene);
-        MergeIntoOnePart(&scene);
-        report->onePart = true;
-    }
-    // One object is one draw: the file stores three vertices a triangle,
-    // and a draw takes 65,535 vertices at most.
+    return true;
+}
+
+// The whole model as one object. Each part's normals come from its own
+// surface, before the parts meet.
+void MakeOneObject(Scene& scene, const ConvertOptions& options, ConvertReport* report)
+{
+    report->generatedNormals = MakeNormals(&scene, options.flat);
+    report->coloursNotShown = HasOwnColours(scene);
+    MergeIntoOnePart(&scene);
+    report->onePart = true;
+}
+
+// Down to the triangles asked for and, as one object, to what one draw
+// takes: the file stores three vertices a triangle, and a draw takes
+// 65,535 vertices at most.
+bool Simplify(Scene& scene, const ConvertOptions& options, ConvertReport* report, const ConvertProgress& progress)
+{
     size_t budget = options.maxTriangles;
     if (!options.parts && (budget == 0 || budget > kMaxObjectTriangles)) {
         budget = kMaxObjectTriangles;
         report->fitOneDraw = true;
     }
-    if (budget > 0 && CountTriangles(scene) > budget) {
-        Tell(progress, ConvertStage::Simplifying);
-        SimplifyScene(&scene, budget, &report->simplify);
-        report->simplified = true;
-        CleanCounts after;
-        DropDegenerate(&scene, &after);
-        DropEmptyParts(&scene);
-        report->simplify.after = CountTriangles(scene);
-        // A simplified outline may lie a little inside the old one.
-        if (scene.parts.empty() || !FitScene(&scene, options.placement.size, &report->place))
-            return Fail(report, "nothing is left after simplification");
-    }
+    if (budget == 0 || CountTriangles(scene) <= budget)
+        return true;
+    Tell(progress, ConvertStage::Simplifying);
+    SimplifyScene(&scene, budget, &report->simplify);
+    report->simplified = true;
+    CleanCounts after;
+    DropDegenerate(&scene, &after);
+    DropEmptyParts(&scene);
+    report->simplify.after = CountTriangles(scene);
+    // A simplified outline may lie a little inside the old one.
+    if (scene.parts.empty() || !FitScene(&scene, options.placement.size, &report->place))
+        return Fail(report, "nothing is left after simplification");
+    return true;
+}
+
+// Every part's normals as they are written: parts kept apart get theirs
+// here; one object has its own already, unless simplification dropped them.
+void FinishNormals(Scene& scene, const ConvertOptions& options, ConvertReport* report)
+{
     if (options.parts)
         report->generatedNormals = MakeNormals(&scene, options.flat);
     else if (report->simplified)
         report->normalsAfterSimplify = MakeNormals(&scene, options.flat) > 0;
+}
 
-    Tell(progress, ConvertStage::Writing);
+// Laid out as the saver's objects, written beside the output, checked with
+// the saver's loader, and put in the output's place.
+bool Write(Scene& scene, const ConvertOptions& options, ConvertReport* report)
+{
     const std::string outputDir = PathUtf8(Utf8Path(options.output).parent_path());
     report->objects = LayOutObjects(&scene, options.flat, outputDir, &report->layout);
     for (const PlannedObject& o : report->objects) {
@@ -148,6 +148,37 @@ bool RunStages(Scene* sceneIn, const ConvertOptions& options, ConvertReport* rep
         return Fail(report, error, true);
     report->bytes = file.size();
     return true;
+}
+
+bool RunStages(Scene* sceneIn, const ConvertOptions& options, ConvertReport* report,
+               const ConvertProgress& progress)
+{
+    Scene& scene = *sceneIn;
+    Tell(progress, ConvertStage::Preparing);
+    if (!Prepare(scene, options, report))
+        return false;
+    if (!options.parts)
+        MakeOneObject(scene, options, report);
+    if (!Simplify(scene, options, report, progress))
+        return false;
+    FinishNormals(scene, options, report);
+    Tell(progress, ConvertStage::Writing);
+    return Write(scene, options, report);
+}
+
+bool Run(const ConvertOptions& options, ConvertReport* report, const ConvertProgress& progress)
+{
+    std::error_code ec;
+    const std::filesystem::path input = Utf8Path(options.input);
+    if (!std::filesystem::is_regular_file(input, ec))
+        return Fail(report, std::filesystem::exists(input, ec) ? "not a file" : "no such file");
+    Scene scene;
+    Tell(progress, ConvertStage::Reading);
+    const ImportResult imported = ImportModel(options.input, &scene);
+    if (!imported.ok)
+        return Fail(report, imported.error);
+    report->skippedPrimitives = imported.skippedPrimitives;
+    return RunStages(&scene, options, report, progress);
 }
 
 }  // namespace

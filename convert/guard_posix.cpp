@@ -1,5 +1,6 @@
 #include "convert/guard.h"
 
+#include "convert/partial_file.h"
 #include "convert/printable.h"
 
 #include <cerrno>
@@ -137,7 +138,7 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
         // Finished and written before the stop could end it.
         return 0;
     }
-    remove(partialOutput.c_str());
+    RemovePartial(partialOutput);
     if (g_stopSignal != 0) {
         fprintf(stderr, "morvella-convert: %s: stopped (%s); no half-written file is left\n", shownInput.c_str(),
                 strsignal(g_stopSignal));

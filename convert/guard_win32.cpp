@@ -6,8 +6,8 @@
 
 #include "convert/console.h"
 #include "convert/job_win32.h"
+#include "convert/partial_file.h"
 #include "convert/printable.h"
-#include "convert/utf8_path.h"
 
 #include <windows.h>
 
@@ -28,7 +28,7 @@ const DWORD kCopyCodeBase = 0x4D430000;
 // on a thread of its own.
 CRITICAL_SECTION runningLock;
 HANDLE runningChild = NULL;
-std::wstring runningPartial;
+std::string runningPartial;
 volatile LONG interrupted = 0;
 
 // Whether the user ends the program at its console. Log-off and shutdown
@@ -54,7 +54,7 @@ BOOL WINAPI OnInterrupt(DWORD event)
         WaitForSingleObject(runningChild, 10000);
     }
     if (!runningPartial.empty())
-        DeleteFileW(runningPartial.c_str());
+        RemovePartial(runningPartial);
     LeaveCriticalSection(&runningLock);
     ExitProcess(STATUS_CONTROL_C_EXIT);
     return TRUE;
@@ -106,7 +106,7 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
     startup.hStdError = InheritableStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION child = {};
     InitializeCriticalSection(&runningLock);
-    runningPartial = Utf8Path(partialOutput).wstring();
+    runningPartial = partialOutput;
     SetConsoleCtrlHandler(OnInterrupt, TRUE);
     EnterCriticalSection(&runningLock);
     SetEnvironmentVariableW(kChildVariable, L"1");
@@ -148,8 +148,7 @@ int RunGuarded(const std::function<int()>& work, const std::string& input, const
     if (!timedOut && code >= kCopyCodeBase && code - kCopyCodeBase <= 2)
         return (int)(code - kCopyCodeBase);   // the tool's own exit codes
 
-    std::error_code ignored;
-    std::filesystem::remove(Utf8Path(partialOutput), ignored);
+    RemovePartial(partialOutput);
     if (timedOut)
         Print(stderr, "morvella-convert: %s: reading it took more than %u seconds; it is damaged or too large\n",
               Printable(input).c_str(), timeLimitSeconds);

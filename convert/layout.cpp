@@ -3,7 +3,6 @@
 #include "convert/textures.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cstring>
 #include <numeric>
 
@@ -38,11 +37,7 @@ ModelMaterial Material(const Part& part)
     return m;
 }
 
-struct Bounds {
-    double minX = DBL_MAX, maxX = -DBL_MAX, minZ = DBL_MAX, maxZ = -DBL_MAX;
-};
-
-ModelVertex Vertex(const Corner& c, bool fileUV, const Bounds& b)
+ModelVertex Vertex(const Corner& c, bool fileUV, const BoundingBox& b)
 {
     ModelVertex v;
     v.x = (float)c.position.x;
@@ -56,9 +51,9 @@ ModelVertex Vertex(const Corner& c, bool fileUV, const Bounds& b)
         v.tv = (float)c.v;
     } else {
         // The projection the saver gives its first object, one repeat.
-        const double w = std::max(b.maxX - b.minX, 1e-30), d = std::max(b.maxZ - b.minZ, 1e-30);
-        v.tu = (float)((c.position.x - b.minX) / w);
-        v.tv = (float)(-(c.position.z - b.minZ) / d);
+        const double w = std::max(b.hi.x - b.lo.x, 1e-30), d = std::max(b.hi.z - b.lo.z, 1e-30);
+        v.tu = (float)((c.position.x - b.lo.x) / w);
+        v.tv = (float)(-(c.position.z - b.lo.z) / d);
     }
     return v;
 }
@@ -68,14 +63,8 @@ ModelVertex Vertex(const Corner& c, bool fileUV, const Bounds& b)
 std::vector<size_t> SlabOrder(const Part& part)
 {
     const size_t n = part.Triangles();
-    Bounds b;
-    for (const Corner& c : part.corners) {
-        b.minX = std::min(b.minX, c.position.x);
-        b.maxX = std::max(b.maxX, c.position.x);
-        b.minZ = std::min(b.minZ, c.position.z);
-        b.maxZ = std::max(b.maxZ, c.position.z);
-    }
-    const bool alongX = b.maxX - b.minX >= b.maxZ - b.minZ;
+    const BoundingBox b = BoundsOf(part);
+    const bool alongX = b.hi.x - b.lo.x >= b.hi.z - b.lo.z;
     std::vector<double> key(n);
     for (size_t t = 0; t < n; ++t) {
         const Corner* c = &part.corners[3 * t];
@@ -133,14 +122,7 @@ std::vector<PlannedObject> LayOutObjects(Scene* scene, bool flat, const std::str
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return areas[a] > areas[b]; });
 
-    Bounds all;
-    for (const Part& part : scene->parts)
-        for (const Corner& c : part.corners) {
-            all.minX = std::min(all.minX, c.position.x);
-            all.maxX = std::max(all.maxX, c.position.x);
-            all.minZ = std::min(all.minZ, c.position.z);
-            all.maxZ = std::max(all.maxZ, c.position.z);
-        }
+    const BoundingBox all = BoundsOf(*scene);
 
     std::vector<PlannedObject> objects;
     for (size_t rank = 0; rank < order.size(); ++rank) {

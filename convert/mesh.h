@@ -3,6 +3,7 @@
 #ifndef MORVELLA_CONVERT_MESH_H
 #define MORVELLA_CONVERT_MESH_H
 
+#include <cfloat>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,15 @@ inline Vec3 Cross(Vec3 a, Vec3 b)
 }
 double Length(Vec3 a);
 bool IsFinite(Vec3 a);
+
+// The smallest box around points: empty (lo above hi) until one is added.
+struct BoundingBox {
+    Vec3 lo{DBL_MAX, DBL_MAX, DBL_MAX}, hi{-DBL_MAX, -DBL_MAX, -DBL_MAX};
+
+    void Add(const Vec3& p);
+    bool Empty() const { return lo.x > hi.x; }
+    Vec3 Extent() const { return hi - lo; }
+};
 
 // One corner of a triangle. The normal and the texture coordinates mean
 // something only when the part says it has them.
@@ -44,6 +54,9 @@ struct Part {
 struct Scene {
     std::vector<Part> parts;
 };
+
+BoundingBox BoundsOf(const Part& part);
+BoundingBox BoundsOf(const Scene& scene);
 
 // The front of triangle a, b, c as the saver's device sees it: the side from
 // which the corners run clockwise on the screen. In the saver's coordinates

@@ -194,13 +194,13 @@ bool WriteModelFile(const std::string& path, const std::vector<unsigned char>& f
     const bool closed = fclose(out) == 0;
     if (!written || !closed) {
         *error = std::string("cannot be written: ") + strerror(written ? errno : savedErrno);
-        fs::remove(Utf8Path(temporary), ec);
+        RemovePartial(temporary);
         return false;
     }
     if (!same || !kept) {
         *error = same ? "cannot be written: the system would not keep it"
                       : "not written: the file read back is not the one written";
-        fs::remove(Utf8Path(temporary), ec);
+        RemovePartial(temporary);
         return false;
     }
     if (LoaderTakesPath(temporary)) {
@@ -212,14 +212,14 @@ bool WriteModelFile(const std::string& path, const std::vector<unsigned char>& f
             *error = std::string("not written: the saver's loader refuses it: ") + LoadStatusText(model.loadStatus);
         FreeModelData(&model);
         if (!same) {
-            fs::remove(Utf8Path(temporary), ec);
+            RemovePartial(temporary);
             return false;
         }
     }
     fs::rename(Utf8Path(temporary), Utf8Path(path), ec);
     if (ec) {
         *error = "cannot be written: " + ec.message();
-        fs::remove(Utf8Path(temporary), ec);
+        RemovePartial(temporary);
         return false;
     }
     return true;

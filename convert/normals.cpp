@@ -1,6 +1,6 @@
 #include "convert/normals.h"
 
-#include "convert/orient.h"
+#include "convert/positions.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,29 +1,10 @@
 #include "convert/orient.h"
 
+#include "convert/positions.h"
+
 #include <algorithm>
-#include <cstring>
-#include <unordered_map>
 
 namespace {
-
-struct PositionKey {
-    double x, y, z;
-    bool operator==(const PositionKey& o) const { return x == o.x && y == o.y && z == o.z; }
-};
-
-struct PositionHash {
-    size_t operator()(const PositionKey& k) const
-    {
-        uint64_t bits[3];
-        memcpy(&bits[0], &k.x, 8);
-        memcpy(&bits[1], &k.y, 8);
-        memcpy(&bits[2], &k.z, 8);
-        uint64_t h = 1469598103934665603ull;
-        for (uint64_t b : bits)
-            h = (h ^ b) * 1099511628211ull;
-        return (size_t)(h ^ (h >> 29));
-    }
-};
 
 void TurnOver(Corner* triangle)
 {
@@ -31,18 +12,9 @@ void TurnOver(Corner* triangle)
 }
 
 // Share of the edges used by exactly two triangles: 1 for a closed surface.
-double ClosedShare(const Part& part, const std::vector<unsigned>& ids)
+double ClosedShare(const std::vector<unsigned>& ids)
 {
-    std::unordered_map<uint64_t, unsigned> uses;
-    uses.reserve(part.corners.size());
-    for (size_t t = 0; t + 2 < ids.size(); t += 3) {
-        for (int k = 0; k < 3; ++k) {
-            uint64_t a = ids[t + k], b = ids[t + (k + 1) % 3];
-            if (a > b)
-                std::swap(a, b);
-            ++uses[(a << 32) | b];
-        }
-    }
+    const std::unordered_map<uint64_t, unsigned> uses = EdgeUses(ids);
     size_t paired = 0;
     for (const auto& e : uses)
         paired += e.second == 2;
@@ -89,14 +61,10 @@ void OrientByVolume(Part& part, OrientCounts* counts)
 {
     unsigned distinct = 0;
     const std::vector<unsigned> ids = PositionIds(part, &distinct);
-    if (ClosedShare(part, ids) < 0.9 || HasLargeOpening(part))
+    if (ClosedShare(ids) < 0.9 || HasLargeOpening(part))
         return;
-    Vec3 lo = part.corners[0].position, hi = lo;
-    for (const Corner& c : part.corners) {
-        lo = {std::min(lo.x, c.position.x), std::min(lo.y, c.position.y), std::min(lo.z, c.position.z)};
-        hi = {std::max(hi.x, c.position.x), std::max(hi.y, c.position.y), std::max(hi.z, c.position.z)};
-    }
-    const Vec3 centre = (lo + hi) * 0.5;
+    const BoundingBox b = BoundsOf(part);
+    const Vec3 centre = (b.lo + b.hi) * 0.5;
     double volume = 0;
     for (size_t t = 0; t + 2 < part.corners.size(); t += 3) {
         const Vec3 a = part.corners[t].position - centre;
@@ -112,21 +80,6 @@ void OrientByVolume(Part& part, OrientCounts* counts)
 }
 
 }  // namespace
-
-std::vector<unsigned> PositionIds(const Part& part, unsigned* distinct)
-{
-    std::unordered_map<PositionKey, unsigned, PositionHash> seen;
-    seen.reserve(part.corners.size());
-    std::vector<unsigned> ids(part.corners.size());
-    for (size_t i = 0; i < part.corners.size(); ++i) {
-        const Vec3& p = part.corners[i].position;
-        // +0 and -0 are one point.
-        const PositionKey key{p.x + 0.0, p.y + 0.0, p.z + 0.0};
-        ids[i] = seen.emplace(key, (unsigned)seen.size()).first->second;
-    }
-    *distinct = (unsigned)seen.size();
-    return ids;
-}
 
 void OrientScene(Scene* scene, OrientCounts* counts)
 {

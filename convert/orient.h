@@ -16,8 +16,4 @@ struct OrientCounts {
 
 void OrientScene(Scene* scene, OrientCounts* counts);
 
-// Stable ids for the positions of a part's corners: corners at the same
-// point share an id. Also used by the normal generation.
-std::vector<unsigned> PositionIds(const Part& part, unsigned* distinct);
-
 #endif

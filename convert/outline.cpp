@@ -1,11 +1,10 @@
 #include "convert/outline.h"
 
+#include "convert/positions.h"
+
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
-#include <unordered_map>
 
 namespace {
 
@@ -13,47 +12,21 @@ struct Segment {
     Vec3 a, b;
 };
 
-struct PointHash {
-    size_t operator()(const Vec3& p) const
-    {
-        uint64_t bits[3];
-        const double v[3] = {p.x + 0.0, p.y + 0.0, p.z + 0.0};
-        memcpy(bits, v, sizeof bits);
-        uint64_t h = 1469598103934665603ull;
-        for (uint64_t b : bits)
-            h = (h ^ b) * 1099511628211ull;
-        return (size_t)(h ^ (h >> 29));
-    }
-};
-
-struct PointEqual {
-    bool operator()(const Vec3& a, const Vec3& b) const { return a.x == b.x && a.y == b.y && a.z == b.z; }
-};
-
 // The edges used by exactly one triangle.
 std::vector<Segment> OpenEdges(const std::vector<Vec3>& corners)
 {
-    std::unordered_map<Vec3, uint32_t, PointHash, PointEqual> ids;
+    unsigned distinct = 0;
+    const std::vector<unsigned> id = PositionIds(corners, &distinct);
+    // Each point as it first appears (ids count up in that order).
     std::vector<Vec3> points;
-    std::vector<uint32_t> id(corners.size());
-    for (size_t i = 0; i < corners.size(); ++i) {
-        const auto found = ids.emplace(corners[i], (uint32_t)points.size());
-        if (found.second)
+    points.reserve(distinct);
+    for (size_t i = 0; i < corners.size(); ++i)
+        if (id[i] == points.size())
             points.push_back(corners[i]);
-        id[i] = found.first->second;
-    }
-    std::unordered_map<uint64_t, uint32_t> uses;
-    for (size_t t = 0; t + 2 < corners.size(); t += 3)
-        for (int k = 0; k < 3; ++k) {
-            uint64_t a = id[t + k], b = id[t + (k + 1) % 3];
-            if (a == b)
-                continue;
-            ++uses[std::min(a, b) << 32 | std::max(a, b)];
-        }
     std::vector<Segment> open;
-    for (const auto& e : uses)
+    for (const auto& e : EdgeUses(id))
         if (e.second == 1)
-            open.push_back({points[e.first >> 32], points[e.first & 0xFFFFFFFFu]});
+            open.push_back({points[EdgeStart(e.first)], points[EdgeEnd(e.first)]});
     return open;
 }
 
@@ -71,13 +44,10 @@ struct SampleTree {
     {
         if (to - from < 2)
             return;
-        Vec3 lo = points[from], hi = lo;
-        for (size_t i = from; i < to; ++i) {
-            const Vec3& p = points[i];
-            lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
-            hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
-        }
-        const Vec3 e = hi - lo;
+        BoundingBox b;
+        for (size_t i = from; i < to; ++i)
+            b.Add(points[i]);
+        const Vec3 e = b.Extent();
         const int axis = e.x >= e.y && e.x >= e.z ? 0 : e.y >= e.z ? 1 : 2;
         const size_t mid = (from + to) / 2;
         std::nth_element(points.begin() + from, points.begin() + mid, points.begin() + to,

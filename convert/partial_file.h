@@ -18,4 +18,8 @@ FILE* CreatePartial(const std::string& path, std::string* error);
 // checked, before closing it. False if the system will not keep it.
 bool KeepPartial(FILE* file);
 
+// Removes the file at the UTF-8 path, if there is one: what a conversion
+// that did not finish left.
+void RemovePartial(const std::string& path);
+
 #endif

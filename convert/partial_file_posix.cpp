@@ -15,3 +15,8 @@ bool KeepPartial(FILE*)
 {
     return true;
 }
+
+void RemovePartial(const std::string& path)
+{
+    remove(path.c_str());
+}

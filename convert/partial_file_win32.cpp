@@ -112,3 +112,8 @@ bool KeepPartial(FILE* file)
         return false;
     return handle != markedFile || RemoveOnClose(handle, false);
 }
+
+void RemovePartial(const std::string& path)
+{
+    DeleteFileW(Utf8Path(path).wstring().c_str());
+}

@@ -1,7 +1,6 @@
 #include "convert/place.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <utility>
 
 namespace {
@@ -30,39 +29,30 @@ double Round(double v)
 
 void ToSaverAxes(Scene* scene, UpAxis up, PlaceReport* report)
 {
-    Vec3 lo{DBL_MAX, DBL_MAX, DBL_MAX}, hi{-DBL_MAX, -DBL_MAX, -DBL_MAX};
+    const BoundingBox file = BoundsOf(*scene);
     for (Part& part : scene->parts) {
         for (Corner& c : part.corners) {
-            const Vec3& p = c.position;
-            lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
-            hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
             c.position = SaverAxes(c.position, up);
             c.normal = SaverAxes(c.normal, up);
         }
         for (size_t t = 0; t + 2 < part.corners.size(); t += 3)
             std::swap(part.corners[t + 1], part.corners[t + 2]);
     }
-    report->fileExtent = lo.x <= hi.x ? hi - lo : Vec3{0, 0, 0};
+    report->fileExtent = file.Empty() ? Vec3{0, 0, 0} : file.Extent();
 }
 
 bool FitScene(Scene* scene, double size, PlaceReport* report)
 {
-    Vec3 lo{DBL_MAX, DBL_MAX, DBL_MAX}, hi{-DBL_MAX, -DBL_MAX, -DBL_MAX};
-    for (const Part& part : scene->parts)
-        for (const Corner& c : part.corners) {
-            const Vec3& p = c.position;
-            lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
-            hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
-        }
-    if (lo.x > hi.x)
+    const BoundingBox b = BoundsOf(*scene);
+    if (b.Empty())
         return false;
-    const Vec3 extent = hi - lo;
+    const Vec3 extent = b.Extent();
     const double largest = std::max({extent.x, extent.y, extent.z});
     // Differences of finite values may still overflow.
     if (!(largest > 0) || !IsFinite(extent))
         return false;
     const double scale = size / largest;
-    const Vec3 anchor{(lo.x + hi.x) / 2, hi.y, (lo.z + hi.z) / 2};
+    const Vec3 anchor{(b.lo.x + b.hi.x) / 2, b.hi.y, (b.lo.z + b.hi.z) / 2};
     for (Part& part : scene->parts)
         for (Corner& c : part.corners) {
             const Vec3 p = (c.position - anchor) * scale;

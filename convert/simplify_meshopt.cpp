@@ -9,7 +9,6 @@
 #include <meshoptimizer.h>
 
 #include <algorithm>
-#include <cfloat>
 #include <cstring>
 #include <unordered_map>
 
@@ -93,13 +92,8 @@ void SimplifyScene(Scene* scene, size_t maxTriangles, SimplifyReport* report)
     report->tooManyParts = parts > maxTriangles;
     const size_t spare = report->tooManyParts ? 0 : maxTriangles - parts;
 
-    Vec3 lo{DBL_MAX, DBL_MAX, DBL_MAX}, hi{-DBL_MAX, -DBL_MAX, -DBL_MAX};
-    for (const Part& part : scene->parts)
-        for (const Corner& c : part.corners) {
-            lo = {std::min(lo.x, c.position.x), std::min(lo.y, c.position.y), std::min(lo.z, c.position.z)};
-            hi = {std::max(hi.x, c.position.x), std::max(hi.y, c.position.y), std::max(hi.z, c.position.z)};
-        }
-    const double size = std::max({hi.x - lo.x, hi.y - lo.y, hi.z - lo.z});
+    const Vec3 extent = BoundsOf(*scene).Extent();
+    const double size = std::max({extent.x, extent.y, extent.z});
 
     report->after = 0;
     double moved = 0;

@@ -1,5 +1,6 @@
 #include "convert/summary.h"
 
+#include "convert/format.h"
 #include "convert/printable.h"
 
 #include <cstdarg>
@@ -14,17 +15,6 @@ const size_t kWarnTriangles = 40000;
 // within the measuring.
 const double kOutlineShown = 0.0005;
 
-std::string Thousands(size_t n)
-{
-    std::string digits = std::to_string(n), out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            out += ',';
-        out += digits[i];
-    }
-    return out;
-}
-
 #if defined(__MINGW32__)
 void Line(std::string* text, const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
 #else
@@ -33,18 +23,10 @@ void Line(std::string* text, const char* format, ...) __attribute__((format(prin
 
 void Line(std::string* text, const char* format, ...)
 {
-    va_list args, again;
+    va_list args;
     va_start(args, format);
-    va_copy(again, args);
-    const int length = vsnprintf(nullptr, 0, format, args);
+    *text += FormattedList(format, args);
     va_end(args);
-    if (length > 0) {
-        std::string line((size_t)length + 1, '\0');
-        vsnprintf(&line[0], line.size(), format, again);
-        line.resize((size_t)length);
-        *text += line;
-    }
-    va_end(again);
     *text += '\n';
 }
 

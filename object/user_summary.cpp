@@ -2,8 +2,6 @@
 
 #include "object/texts.h"
 
-#include <cstdarg>
-#include <cstdio>
 
 namespace {
 
@@ -18,35 +16,6 @@ void Add(std::string* text, const std::string& line)
 }
 
 }  // namespace
-
-std::string Formatted(const char* format, ...)
-{
-    va_list args, again;
-    va_start(args, format);
-    va_copy(again, args);
-    const int length = vsnprintf(nullptr, 0, format, args);
-    va_end(args);
-    std::string text;
-    if (length > 0) {
-        text.assign((size_t)length + 1, '\0');
-        vsnprintf(&text[0], text.size(), format, again);
-        text.resize((size_t)length);
-    }
-    va_end(again);
-    return text;
-}
-
-std::string Thousands(size_t n)
-{
-    const std::string digits = std::to_string(n);
-    std::string out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            out += ',';
-        out += digits[i];
-    }
-    return out;
-}
 
 std::string FileSize(size_t bytes)
 {

@@ -5,6 +5,7 @@
 #define MORVELLA_OBJECT_USER_SUMMARY_H
 
 #include "convert/convert.h"
+#include "convert/format.h"
 #include "platform/ui_language.h"
 
 #include <cstddef>
@@ -12,18 +13,6 @@
 
 // One line per fact, each ended by a line break (UTF-8).
 std::string UserSummary(const ConvertOptions& options, const ConvertReport& report, UiLanguage language);
-
-// A printf format of the texts, filled in (UTF-8).
-std::string Formatted(const char* format, ...)
-#if defined(__MINGW32__)
-    __attribute__((format(gnu_printf, 1, 2)))
-#elif defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
-#endif
-    ;
-
-// 21845 as "21,845".
-std::string Thousands(size_t n);
 
 // A file's size as a user reads it: "812 bytes", "404 KB", "1.3 MB".
 std::string FileSize(size_t bytes);

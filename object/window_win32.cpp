@@ -1,6 +1,8 @@
 #include "object/window_win32.h"
 
 #include "convert/import.h"
+#include "convert/model_file.h"
+#include "convert/partial_file.h"
 #include "platform/ui_language.h"
 #include "object/conversion_win32.h"
 #include "object/elevation_win32.h"
@@ -196,7 +198,7 @@ void RemoveFile(const std::wstring& path)
 {
     if (!path.empty()) {
         DeleteFileW(path.c_str());
-        DeleteFileW((path + L".partial").c_str());
+        RemovePartial(PartialOutputPath(Utf8(path)));
     }
 }
 

@@ -13,7 +13,9 @@
 # for another reason, is reported as an error of the list, not counted. Prints the kill
 # rate at the end; exits 0 only when every mutation was killed (1 when one
 # survived, was in error or none was tried, 2 when it cannot start, 130 when
-# stopped by Ctrl+C). SCRATCH must be new, an earlier run's, or empty, and
+# stopped by Ctrl+C). A site that only the 32-bit build can show is "not
+# applicable here" where the Windows tests run on the 64-bit build, and
+# counts neither way. SCRATCH must be new, an earlier run's, or empty, and
 # not in the tree (but under build/).
 #
 # A line of LIST:   SUITE  FILE  ORIGINAL ==> MUTATED
@@ -21,6 +23,11 @@
 #              windows:REGEX     the Windows tests matching REGEX, under Wine
 #              windows-all:REGEX the same after building the whole Windows tree
 #                                (for sites the converter's exe holds)
+#              windows32:REGEX   as windows:REGEX, for a site only the 32-bit
+#                                build can show (a guard against a 32-bit
+#                                size_t overflowing, equivalent code in a
+#                                64-bit build): not applicable where
+#                                scripts/wine-arch.sh says win64
 #              convert           the native tree whole and the converter's
 #                                tests (ctest -L convert)
 #   FILE       path from the top of the tree
@@ -176,7 +183,8 @@ EOF
 
 log="$scratch/log"
 mkdir -p "$log"
-killed=0 survived=0 broken=0 n=0
+killed=0 survived=0 broken=0 inapplicable=0 n=0
+arch=$("$root/scripts/wine-arch.sh")
 # The list is read on its own descriptor: a build or test that reads its
 # standard input must not eat lines of it.
 while IFS= read -r line <&3 || [ -n "$line" ]; do
@@ -194,7 +202,6 @@ while IFS= read -r line <&3 || [ -n "$line" ]; do
     echo "[$n] ERROR (no ==>): $line"; broken=$((broken + 1)); continue
   fi
   label="$file: $original  ->  ${mutated:-(deleted)}"
-
   # The file must be one of the copy's own (not reached through the link to
   # build/third-party, nor outside the copy).
   real=$(realpath -m "$src/$file")
@@ -206,6 +213,21 @@ while IFS= read -r line <&3 || [ -n "$line" ]; do
     echo "[$n] ERROR (no such file in the tree): $label"
     broken=$((broken + 1)); continue
   fi
+  case "$suite" in
+    windows32:*)
+      if [ "$arch" = win64 ]; then
+        # Not run here, but a line the tree has moved away from is still an
+        # error of the list, on every machine.
+        cp "$src/$file" "$scratch/site"
+        if ! apply "$scratch/site" "$original" "$mutated"; then
+          echo "[$n] ERROR (text not found exactly once): $label"
+          broken=$((broken + 1)); continue
+        fi
+        echo "[$n] not applicable here [$suite] (the Windows tests run on the 64-bit build): $label"
+        inapplicable=$((inapplicable + 1)); continue
+      fi
+      suite="windows:${suite#*:}" ;;
+  esac
 
   # A clean build of the suite first, so that a failure below is the mutation's.
   if ! build "$suite" clean >"$log/$n.prebuild" 2>&1; then
@@ -249,7 +271,9 @@ done 3<"$list"
 counted=$((killed + survived))
 rate=0
 [ "$counted" -gt 0 ] && rate=$((100 * killed / counted))
-echo "mutations: $counted counted, $killed killed, $survived survived, $broken list errors; kill rate ${rate}%"
+notes=""
+[ "$inapplicable" -gt 0 ] && notes=", $inapplicable not applicable here (not counted)"
+echo "mutations: $counted counted, $killed killed, $survived survived, $broken list errors$notes; kill rate ${rate}%"
 echo "logs: $log"
 if [ "$counted" -eq 0 ]; then
   echo "no mutation was tried${MUTATE_ONLY:+ (MUTATE_ONLY=$MUTATE_ONLY matches none that ran)}" >&2

@@ -144,6 +144,19 @@ bool Load(const std::string& path, Loaded* loaded)
     return LoadModelFile(&loaded->model, path.c_str());
 }
 
+::testing::AssertionResult ConvertAndLoad(const std::string& input, const std::string& output, Loaded* loaded,
+                                          const std::vector<std::string>& extra, ConvertReport* report)
+{
+    const ConvertReport converted = Convert(input, output, extra);
+    if (report)
+        *report = converted;
+    if (!converted.ok)
+        return ::testing::AssertionFailure() << "not converted: " << converted.error;
+    if (!Load(output, loaded))
+        return ::testing::AssertionFailure() << "converted, but the saver's loader refuses it";
+    return ::testing::AssertionSuccess();
+}
+
 Box Bounds(const ModelData& model)
 {
     Box box;

@@ -6,6 +6,8 @@
 #include "assets/model_data.h"
 #include "convert/convert.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -30,6 +32,12 @@ struct Loaded {
     Loaded& operator=(const Loaded&) = delete;
 };
 bool Load(const std::string& path, Loaded* loaded);
+
+// Convert, then Load the output: a failure of either says which and why.
+// The report, when asked for, is the conversion's.
+::testing::AssertionResult ConvertAndLoad(const std::string& input, const std::string& output, Loaded* loaded,
+                                          const std::vector<std::string>& extra = {},
+                                          ConvertReport* report = nullptr);
 
 // The tool itself, run with its output in files: how it ended, what it
 // printed, and the processor time it and its children took.

@@ -2,10 +2,12 @@
 // end up, which side of a triangle is the front, what is dropped, which
 // texture names are written, and what is refused.
 #include "convert_fixture.h"
-
+#include "test_meshes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -52,9 +54,8 @@ TEST(Handmade, AxesKeepTheirHandednessWithEitherUpAxis)
     {
         // y up: the file's front (+z, towards the viewer) faces the
         // saver's -z; x stays x.
-        ASSERT_TRUE(Convert(dir + "/axes.obj", dir + "/y.dat").ok);
         Loaded loaded;
-        ASSERT_TRUE(Load(dir + "/y.dat", &loaded));
+        ASSERT_TRUE(ConvertAndLoad(dir + "/axes.obj", dir + "/y.dat", &loaded));
         const Centre x = TriangleCentre(loaded.model, 0, 0), y = TriangleCentre(loaded.model, 0, 1),
                      z = TriangleCentre(loaded.model, 0, 2);
         EXPECT_GT(x.x, y.x);
@@ -64,9 +65,8 @@ TEST(Handmade, AxesKeepTheirHandednessWithEitherUpAxis)
     {
         // z up: a logo drawn in the file's x-y plane lies flat and reads
         // left to right (+x) and bottom to top (+z) from above.
-        ASSERT_TRUE(Convert(dir + "/axes.obj", dir + "/z.dat", {"--up", "z"}).ok);
         Loaded loaded;
-        ASSERT_TRUE(Load(dir + "/z.dat", &loaded));
+        ASSERT_TRUE(ConvertAndLoad(dir + "/axes.obj", dir + "/z.dat", &loaded, {"--up", "z"}));
         const Centre x = TriangleCentre(loaded.model, 0, 0), y = TriangleCentre(loaded.model, 0, 1),
                      z = TriangleCentre(loaded.model, 0, 2);
         EXPECT_GT(x.x, y.x);
@@ -106,10 +106,8 @@ TEST(Handmade, NodeTransformsAreAppliedAndMirroredInstancesStillFaceOut)
 {
     const std::string dir = ScratchDir("nodes");
     WriteText(dir + "/nodes.dae", kNodes);
-    const ConvertReport report = Convert(dir + "/nodes.dae", dir + "/out.dat");
-    ASSERT_TRUE(report.ok) << report.error;
     Loaded loaded;
-    ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+    ASSERT_TRUE(ConvertAndLoad(dir + "/nodes.dae", dir + "/out.dat", &loaded));
     ASSERT_EQ(1, loaded.model.objectCount);
     ASSERT_EQ(2, loaded.model.objects[0].polygonCount);
     // File: x 0..1, z -1..0 and x 9..10, z 4..5. Largest extent 10 becomes
@@ -153,10 +151,8 @@ TEST(Handmade, ClosedObjectsFaceOutWhateverTheFileWinding)
         for (bool normals : {false, true}) {
             SCOPED_TRACE(testing::Message() << "inward " << inward << ", normals " << normals);
             WriteText(dir + "/cube.obj", Cube(inward, normals));
-            const ConvertReport report = Convert(dir + "/cube.obj", dir + "/out.dat");
-            ASSERT_TRUE(report.ok) << report.error;
             Loaded loaded;
-            ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+            ASSERT_TRUE(ConvertAndLoad(dir + "/cube.obj", dir + "/out.dat", &loaded));
             EXPECT_NEAR(6 * 24.0 * 24 * 24, SignedVolume(loaded.model, 0), 1e-2);
         }
     }
@@ -185,10 +181,8 @@ TEST(Handmade, ATerrainKeepsTheFrontItsFileGivesIt)
             obj += "f " + std::to_string(b) + " " + std::to_string(c) + " " + std::to_string(d) + "\n";
         }
     WriteText(dir + "/terrain.obj", obj);
-    const ConvertReport report = Convert(dir + "/terrain.obj", dir + "/out.dat");
-    ASSERT_TRUE(report.ok) << report.error;
     Loaded loaded;
-    ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+    ASSERT_TRUE(ConvertAndLoad(dir + "/terrain.obj", dir + "/out.dat", &loaded));
     // The area seen from above: the whole 24 x 24 field, facing up.
     double area = 0;
     for (int32_t t = 0; t < loaded.model.objects[0].polygonCount; ++t)
@@ -267,18 +261,7 @@ TEST(Handmade, NonFiniteAndDegenerateDataIsDroppedOrRefused)
 // square facing up; `normal` follows every face index ("//1" names a normal).
 std::string SheetObj(int n, const std::string& normal)
 {
-    std::string obj;
-    for (int j = 0; j <= n; ++j)
-        for (int i = 0; i <= n; ++i)
-            obj += "v " + std::to_string(i) + " 0 " + std::to_string(-j) + "\n";
-    auto corner = [&](int k) { return std::to_string(k) + normal; };
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) {
-            const int a = j * (n + 1) + i + 1, b = a + 1, c = a + n + 1, d = c + 1;
-            obj += "f " + corner(a) + " " + corner(b) + " " + corner(c) + "\n";
-            obj += "f " + corner(b) + " " + corner(d) + " " + corner(c) + "\n";
-        }
-    return obj;
+    return test_meshes::Obj(test_meshes::GridCorners(n, n, test_meshes::Flat), normal);
 }
 
 // Simplifying a flat sheet keeps its outline: its corners and edges stay
@@ -296,8 +279,24 @@ TEST(Handmade, SimplificationKeepsTheOutline)
     EXPECT_FALSE(report.simplify.holesOpened || report.simplify.outlineClosed);
     Loaded loaded;
     ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
-    double area = 0;
     const ModelObjectRef& ref = loaded.model.objects[0];
+    // The file's open edges, found here, all lie on the sheet's rim.
+    std::map<std::pair<std::array<float, 3>, std::array<float, 3>>, int> uses;
+    for (int32_t t = 0; t < ref.polygonCount; ++t)
+        for (int k = 0; k < 3; ++k) {
+            const ModelVertex &a = ref.vertices[3 * t + k], &b = ref.vertices[3 * t + (k + 1) % 3];
+            std::array<float, 3> p{a.x, a.y, a.z}, q{b.x, b.y, b.z};
+            ++uses[std::minmax(p, q)];
+        }
+    int open = 0;
+    for (const auto& e : uses)
+        if (e.second == 1)
+            for (const std::array<float, 3>& p : {e.first.first, e.first.second}) {
+                ++open;
+                EXPECT_NEAR(12, std::max(std::fabs(p[0]), std::fabs(p[2])), 1e-4) << p[0] << ", " << p[2];
+            }
+    EXPECT_GE(open, 8);
+    double area = 0;
     for (int32_t t = 0; t < ref.polygonCount; ++t)
         area += FrontY(loaded.model, 0, t) / 2;
     EXPECT_NEAR(24.0 * 24.0, area, 1e-2);
@@ -315,10 +314,8 @@ TEST(Handmade, ALargePartIsSplitIntoPiecesOfOneDrawEach)
     const std::string dir = ScratchDir("split");
     const int n = 150;   // 45,000 triangles: three pieces
     WriteText(dir + "/grid.obj", "vn 0 1 0\n" + SheetObj(n, "//1"));
-    const ConvertReport report = Convert(dir + "/grid.obj", dir + "/out.dat", {"--parts"});
-    ASSERT_TRUE(report.ok) << report.error;
     Loaded loaded;
-    ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+    ASSERT_TRUE(ConvertAndLoad(dir + "/grid.obj", dir + "/out.dat", &loaded, {"--parts"}));
     ASSERT_EQ(3, loaded.model.objectCount);
     int32_t triangles = 0;
     for (int32_t i = 0; i < 3; ++i) {
@@ -388,10 +385,9 @@ TEST(Handmade, OnlyTheFirstObjectNamesTheSaversBitmapOthersOnlyBitmapsBesideTheO
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + (c.options.empty() ? "" : " --parts"));
-        const ConvertReport report = Convert(dir + "/" + c.file, dir + "/out.dat", c.options);
-        ASSERT_TRUE(report.ok) << report.error;
         Loaded loaded;
-        ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+        ConvertReport report;
+        ASSERT_TRUE(ConvertAndLoad(dir + "/" + c.file, dir + "/out.dat", &loaded, c.options, &report));
         std::vector<std::string> names;
         for (int32_t i = 0; i < loaded.model.objectCount; ++i) {
             const ModelObject* record = loaded.model.objects[i].record;
@@ -414,9 +410,8 @@ TEST(Handmade, SizeSetsTheLargestExtent)
     } cases[] = {{{}, 24}, {{"--size", "10"}, 10}, {{"--size", "0.5"}, 0.5}, {{"--size", "1000000"}, 1e6}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.size);
-        ASSERT_TRUE(Convert(dir + "/t.obj", dir + "/out.dat", c.options).ok);
         Loaded loaded;
-        ASSERT_TRUE(Load(dir + "/out.dat", &loaded));
+        ASSERT_TRUE(ConvertAndLoad(dir + "/t.obj", dir + "/out.dat", &loaded, c.options));
         const Box box = Bounds(loaded.model);
         const double s = c.size, tolerance = 1e-6 * s;
         EXPECT_NEAR(-s / 4, box.lo[0], tolerance);

@@ -3,6 +3,7 @@
 // --max-triangles as a bound, and a smooth shape from facet-only normals.
 // The summary's figures are checked against the file the saver loads.
 #include "convert_fixture.h"
+#include "test_meshes.h"
 
 #include <gtest/gtest.h>
 
@@ -38,39 +39,10 @@ int32_t FileTriangles(const ModelData& model)
     return n;
 }
 
-// A closed sphere of `rings` x `segments` quads (the rings at the poles
-// are triangles): 2 x segments x (rings - 1) triangles.
-std::vector<float> Sphere(int rings, int segments)
-{
-    auto point = [&](int r, int s, float* out) {
-        const double theta = kPi * r / rings, phi = 2 * kPi * (s % segments) / segments;
-        const double ring = (r == 0 || r == rings) ? 0.0 : std::sin(theta);
-        out[0] = (float)(ring * std::cos(phi));
-        out[1] = r == 0 ? 1.0f : r == rings ? -1.0f : (float)std::cos(theta);
-        out[2] = (float)(-ring * std::sin(phi));
-    };
-    std::vector<float> corners;
-    auto add = [&](int r0, int s0, int r1, int s1, int r2, int s2) {
-        float p[9];
-        point(r0, s0, p);
-        point(r1, s1, p + 3);
-        point(r2, s2, p + 6);
-        corners.insert(corners.end(), p, p + 9);
-    };
-    for (int r = 0; r < rings; ++r)
-        for (int s = 0; s < segments; ++s) {
-            if (r > 0)
-                add(r, s, r + 1, s, r, s + 1);
-            if (r < rings - 1)
-                add(r, s + 1, r + 1, s, r + 1, s + 1);
-        }
-    return corners;
-}
-
 TEST(OneObject, ALargeSingleMeshBecomesOneObjectThatFitsOneDraw)
 {
     const std::string dir = ScratchDir("sphere");
-    WriteStl(dir + "/sphere.stl", Sphere(151, 200));   // 60,000 triangles
+    WriteStl(dir + "/sphere.stl", test_meshes::SphereCorners(151, 200));   // 60,000 triangles
     const ToolRun run = RunTool({dir + "/sphere.stl", dir + "/out.dat"});
     ASSERT_EQ(0, run.exitCode) << run.err;
     Loaded loaded;
@@ -197,33 +169,15 @@ TEST(OneObject, MaxTrianglesIsABoundOrTheSummarySaysWhyNot)
     }
 }
 
-// A wavy 30 x 30 grid, 1,800 triangles in one open surface.
-std::string GridObj()
-{
-    const int n = 30;
-    std::string obj;
-    char line[100];
-    for (int j = 0; j <= n; ++j)
-        for (int i = 0; i <= n; ++i) {
-            snprintf(line, sizeof line, "v %d %.6f %d\n", i, std::sin(i * 0.5) * std::cos(j * 0.5), -j);
-            obj += line;
-        }
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) {
-            const int a = j * (n + 1) + i + 1, b = a + 1, c = a + n + 1, d = c + 1;
-            snprintf(line, sizeof line, "f %d %d %d\nf %d %d %d\n", a, b, d, a, d, c);
-            obj += line;
-        }
-    return obj;
-}
-
 // Clustering that keeps nothing of the surface for one triangle still keeps
 // a triangle or two for two: a budget of one gives about that, not the
 // many triangles the outline-keeping collapses stopped at.
 TEST(OneObject, ATooSmallBudgetGivesTheFewestThatCanBeKept)
 {
     const std::string dir = ScratchDir("smallest");
-    WriteText(dir + "/grid.obj", GridObj());
+    // A wavy 30 x 30 grid, 1,800 triangles in one open surface.
+    WriteText(dir + "/grid.obj", test_meshes::Obj(test_meshes::GridCorners(
+                                     30, 30, [](int i, int j) { return std::sin(i * 0.5) * std::cos(j * 0.5); })));
     const ToolRun run = RunTool({dir + "/grid.obj", dir + "/out.dat", "--max-triangles", "1"});
     ASSERT_EQ(0, run.exitCode) << run.err;
     Loaded loaded;

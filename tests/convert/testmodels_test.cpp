@@ -63,11 +63,9 @@ TEST_P(TestModels, ConvertToWhatTheSaverReliesOn)
     ASSERT_EQ(0, stat(TestModel(s.file).c_str(), &st))
         << TestModel(s.file) << " is missing: scripts/install-deps.sh installs assimp-testmodels";
     const std::string out = ScratchDir("testmodels") + "/morvella.dat";
-    const ConvertReport report = Convert(TestModel(s.file), out, s.options);
-    ASSERT_TRUE(report.ok) << report.error;
-
     Loaded loaded;
-    ASSERT_TRUE(Load(out, &loaded));
+    ConvertReport report;
+    ASSERT_TRUE(ConvertAndLoad(TestModel(s.file), out, &loaded, s.options, &report));
     const ModelData& model = loaded.model;
     ASSERT_EQ((int32_t)report.objects.size(), model.objectCount);
     EXPECT_GE((size_t)model.objectCount, s.minimumObjects);

@@ -2,6 +2,7 @@
 // started with SIGCHLD ignored, and stopped by a signal it leaves neither
 // a conversion running, nor a half-written file, nor a changed output.
 #include "convert_fixture.h"
+#include "test_meshes.h"
 
 #include <gtest/gtest.h>
 
@@ -137,17 +138,10 @@ std::vector<pid_t> Children(pid_t pid)
     return children;
 }
 
-// A grid of 2 n^2 triangles; 400,000 take a while to read.
+// A wavy grid of 2 n^2 triangles; 400,000 take a while to read.
 void WriteGrid(const std::string& path, int n)
 {
-    std::vector<float> corners;
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) {
-            const float x = (float)i, z = (float)-j, h = (float)std::sin(i * 0.1) * (float)std::cos(j * 0.1);
-            const float t[18] = {x, h, z, x + 1, h, z, x, h, z - 1, x + 1, h, z, x + 1, h, z - 1, x, h, z - 1};
-            corners.insert(corners.end(), t, t + 18);
-        }
-    WriteStl(path, corners);
+    WriteStl(path, test_meshes::GridCorners(n, n, [](int i, int j) { return std::sin(i * 0.1) * std::cos(j * 0.1); }));
 }
 
 TEST(Tool, AStoppedConversionLeavesNothingBehind)

@@ -16,10 +16,9 @@ TEST_P(WindowsFormats, LinuxConverterWritesTheTablesCounts)
 {
     const formats_table::Row& row = GetParam();
     const std::string out = ScratchDir("windows-formats") + "/morvella.dat";
-    const ConvertReport report = Convert(TestModel(row.file), out, row.options);
-    ASSERT_TRUE(report.ok) << report.error;
     Loaded loaded;
-    ASSERT_TRUE(Load(out, &loaded));
+    ConvertReport report;
+    ASSERT_TRUE(ConvertAndLoad(TestModel(row.file), out, &loaded, row.options, &report));
     long triangles = 0, vertices = 0;
     for (int32_t i = 0; i < loaded.model.objectCount; ++i) {
         triangles += loaded.model.objects[i].polygonCount;

@@ -19,6 +19,17 @@ finish() {
   echo "$failures check(s) failed"; exit 1
 }
 
+# The release's version (MORVELLA_VERSION and the rest of scripts/version.sh)
+# and its setup program in PACKAGE_DIR, as $setup; ends the test when the
+# package has none.
+find_setup() {
+  local release
+  release=$("$root/scripts/version.sh") || exit 1
+  eval "$release"
+  setup="$1/morvella-$MORVELLA_VERSION-setup.exe"
+  [ -f "$setup" ] || { echo "FAIL: $setup is missing; run scripts/package.sh"; exit 1; }
+}
+
 # Starts a session (own Xvfb, own prefix of ARCH, own wineserver) in a fresh
 # folder under WORK_DIR and stops it on exit.
 start_session() {

@@ -9,10 +9,7 @@ set -uo pipefail
 arch=${1:?win32|win64}; package=${2:?package folder}; dist=${3:?dist folder}
 saverctl=${4:?saverctl}; wintests=${5:?morvella_wintests.exe}; work=${6:?work folder}
 source "$(dirname "$0")/lib.sh"
-release=$("$root/scripts/version.sh") || exit 1
-eval "$release"
-setup="$package/morvella-$MORVELLA_VERSION-setup.exe"
-[ -f "$setup" ] || { echo "FAIL: $setup is missing; run scripts/package.sh"; exit 1; }
+find_setup "$package"
 
 start_session "$arch" "$work"
 if [ "$arch" = win64 ]; then

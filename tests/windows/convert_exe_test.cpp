@@ -19,37 +19,6 @@
 
 namespace {
 
-// Starts the converter with a wide command-line tail, its output into the
-// file `log`.
-bool StartConverter(PROCESS_INFORMATION& run, const std::wstring& args, const std::wstring& log)
-{
-    const std::wstring exe = Wide(DistFile("morvella-convert.exe"));
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
-    const HANDLE out = CreateFileW(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = out;
-    std::wstring line = L"\"" + exe + L"\" " + args;
-    const bool started = CreateProcessW(exe.c_str(), &line[0], NULL, NULL, TRUE, 0, NULL, NULL, &startup, &run);
-    CloseHandle(out);
-    return started;
-}
-
-// Waits for the run to end (ending it after timeoutMs) and gives its code.
-DWORD Finish(PROCESS_INFORMATION& run, DWORD timeoutMs)
-{
-    DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(run.hProcess, timeoutMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(run.hProcess, &code);
-    else
-        TerminateProcess(run.hProcess, 99);
-    CloseHandle(run.hProcess);
-    CloseHandle(run.hThread);
-    return code;
-}
-
 // The saver's loader on the converter's output, copied to a name its narrow
 // path can carry in every code page.
 bool LoadOutput(const std::wstring& output, ModelData* model)
@@ -89,8 +58,8 @@ TEST(ConverterNames, JapaneseAndAccentedNamesConvertInAnyCodePage)
 
         PROCESS_INFORMATION run = {};
         const std::wstring log = Wide(base + "\\log.txt");
-        ASSERT_TRUE(StartConverter(run, L"\"" + input + L"\" \"" + output + L"\"", log));
-        const DWORD code = Finish(run, 60000);
+        ASSERT_TRUE(StartProgram(&run, ConverterExe(), L"\"" + input + L"\" \"" + output + L"\"", {log}));
+        const DWORD code = FinishProgram(&run, 60000);
         const std::string printed = ReadWhole(log);
         EXPECT_EQ(0u, code) << printed;
         EXPECT_FALSE(Exists(output + L".partial"));
@@ -122,9 +91,9 @@ TEST(ConverterMemory, DISABLED_ThreeMillionTriangleScanSimplifiesTo20000)
 
     PROCESS_INFORMATION run = {};
     const DWORD start = GetTickCount();
-    ASSERT_TRUE(StartConverter(run, L"\"" + input + L"\" \"" + output + L"\" --max-triangles 20000",
-                               folder + L"\\log.txt"));
-    const DWORD code = Finish(run, 400000);
+    ASSERT_TRUE(StartProgram(&run, ConverterExe(), L"\"" + input + L"\" \"" + output + L"\" --max-triangles 20000",
+                             {folder + L"\\log.txt"}));
+    const DWORD code = FinishProgram(&run, 400000);
     const DWORD seconds = (GetTickCount() - start) / 1000;
     DeleteFileW(input.c_str());
     EXPECT_EQ(0u, code) << ReadWhole(folder + L"\\log.txt");
@@ -143,18 +112,6 @@ namespace {
 BOOL WINAPI KeepRunning(DWORD)
 {
     return TRUE;
-}
-
-// Whether a directory lists the name: a file the system is to remove when
-// its writer ends is still listed, though it can no longer be opened.
-bool Listed(const std::wstring& path)
-{
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(search);
-    return true;
 }
 
 }  // namespace
@@ -199,20 +156,15 @@ TEST(ConverterStopped, CtrlCOrAKillEndsTheCopyLeavesNoPartialFileAndKeepsTheOldO
         PROCESS_INFORMATION run = {};
         // --parts: the whole million triangles are written, so the write
         // lasts long enough to be caught in the middle.
-        ASSERT_TRUE(StartConverter(run, L"\"" + input + L"\" \"" + output + L"\" --parts",
-                                   Wide(folder + "\\log.txt")));
+        ASSERT_TRUE(StartProgram(&run, ConverterExe(), L"\"" + input + L"\" \"" + output + L"\" --parts",
+                                 {Wide(folder + "\\log.txt")}));
         DWORD copy = 0;
-        for (DWORD waited = 0; !copy && waited < 20000; waited += 50, Sleep(50))
-            copy = ChildOf(run.dwProcessId);
-        ASSERT_NE(0u, copy) << "the converter started no copy";
+        ASSERT_TRUE(WaitUntil(20000, [&] { return (copy = ChildOf(run.dwProcessId)) != 0; }, 50))
+            << "the converter started no copy";
         if (c.when == kWhileReading)
             Sleep(500);
-        if (c.when == kWhileWriting) {
-            bool writing = false;
-            for (DWORD waited = 0; !writing && waited < 60000; waited += 2, Sleep(2))
-                writing = Listed(partial);
-            ASSERT_TRUE(writing) << "the copy wrote no partial file";
-        }
+        if (c.when == kWhileWriting)
+            ASSERT_TRUE(WaitUntil(60000, [&] { return Listed(partial); }, 2)) << "the copy wrote no partial file";
         if (c.how == kKill)
             TerminateProcess(run.hProcess, 1);
         if (c.how == kCtrlC)
@@ -222,7 +174,7 @@ TEST(ConverterStopped, CtrlCOrAKillEndsTheCopyLeavesNoPartialFileAndKeepsTheOldO
             ASSERT_TRUE(process && TerminateProcess(process, 0));
             CloseHandle(process);
         }
-        const DWORD code = Finish(run, 20000);
+        const DWORD code = FinishProgram(&run, 20000);
         const std::string printed = ReadWhole(Wide(folder + "\\log.txt"));
         if (c.how == kCtrlC)
             EXPECT_EQ((DWORD)STATUS_CONTROL_C_EXIT, code) << printed;
@@ -258,8 +210,8 @@ TEST(ConverterOutputs, AnOutputNamedLikeADeviceIsRefusedUnwritten)
         SCOPED_TRACE(Utf8Of(device));
         PROCESS_INFORMATION run = {};
         const std::wstring log = Wide(folder + "\\log.txt");
-        ASSERT_TRUE(StartConverter(run, L"\"" + input + L"\" " + device, log));
-        EXPECT_EQ(1u, Finish(run, 60000));
+        ASSERT_TRUE(StartProgram(&run, ConverterExe(), L"\"" + input + L"\" " + device, {log}));
+        EXPECT_EQ(1u, FinishProgram(&run, 60000));
         EXPECT_NE(std::string::npos, ReadWhole(log).find("device")) << ReadWhole(log);
     }
     CONSOLE_SCREEN_BUFFER_INFO info;

@@ -31,24 +31,13 @@
 
 #include "assets/model_data.h"
 #include "saver_driver.h"
+#include "test_files.h"
 #include "tests/convert/formats_table.h"
 
 namespace {
 
 const char kTestModels[] = "Z:\\usr\\share\\assimp\\models\\";
 const long kOneDrawTriangles = 21845;
-
-std::string ReadText(const std::string& path)
-{
-    std::string text;
-    if (FILE* file = fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;)
-            text.append(buffer, n);
-        fclose(file);
-    }
-    return text;
-}
 
 void WriteBytes(const std::string& path, const std::string& bytes)
 {
@@ -75,30 +64,9 @@ long TrianglesRead(const std::string& log)
 
 // Runs the converter with its output and errors in `log`, in `folder` when
 // one is given; its exit code.
-DWORD Convert(const std::string& args, const std::string& log, const char* folder = NULL)
+DWORD Convert(const std::string& args, const std::string& log, const std::string& folder = "")
 {
-    const std::string exe = DistFile("morvella-convert.exe");
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
-    const HANDLE out = CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = out;
-    std::string line = "\"" + exe + "\" " + args;
-    PROCESS_INFORMATION run = {};
-    const BOOL started = CreateProcessA(exe.c_str(), &line[0], NULL, NULL, TRUE, 0, NULL, folder, &startup, &run);
-    CloseHandle(out);
-    if (!started)
-        return 0xFFFFFFFF;
-    DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(run.hProcess, 100000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(run.hProcess, &code);
-    else
-        TerminateProcess(run.hProcess, 99);
-    CloseHandle(run.hProcess);
-    CloseHandle(run.hThread);
-    return code;
+    return RunConverter(FromAnsi(args), 100000, {FromAnsi(log), L"", FromAnsi(folder)});
 }
 
 const std::vector<formats_table::Row> kRows =
@@ -191,7 +159,7 @@ TEST(ConverterHostileFiles, EndAtOnceWithOneClearLineAndNoOutput)
         WriteBytes(folder + "\\" + c.file, c.bytes);
         const std::string log = folder + "\\log.txt";
         const DWORD started = GetTickCount();
-        EXPECT_EQ(1u, Convert(std::string(c.file) + " out.dat", log, folder.c_str()));
+        EXPECT_EQ(1u, Convert(std::string(c.file) + " out.dat", log, folder));
         EXPECT_LT(GetTickCount() - started, 30000u);
         const std::string text = ReadText(log);
         EXPECT_NE(std::string::npos, text.find(c.says)) << text;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "saver_driver.h"
+#include "test_files.h"
 #include "convert/guard.h"
 
 namespace {
@@ -27,61 +28,17 @@ std::string Variable(const char* name)
     return n < sizeof value ? std::string(value, n) : std::string();
 }
 
-std::string ReadText(const std::string& path)
-{
-    std::string text;
-    if (FILE* file = fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;)
-            text.append(buffer, n);
-        fclose(file);
-    }
-    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    return text;
-}
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-HANDLE InheritableFile(const std::string& path)
-{
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
-    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, NULL);
-}
-
 struct Finished {
     DWORD code = STILL_ACTIVE;
     std::string out, err;
 };
 
-// Runs `exe` with `args`, no standard input and its output in files of
-// `folder`, read back with line ends as "\n"; gives up after a minute.
+// Runs `exe` with `args`, its output in files of `folder`, read back with
+// line ends as "\n"; gives up after a minute.
 Finished RunRedirected(const std::string& exe, const std::string& args, const std::string& folder)
 {
     Finished result;
-    const HANDLE out = InheritableFile(folder + "\\stdout.txt"), err = InheritableFile(folder + "\\stderr.txt");
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    std::string line = "\"" + exe + "\" " + args;
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    PROCESS_INFORMATION info = {};
-    if (CreateProcessA(exe.c_str(), buffer.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &info)) {
-        if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
-            GetExitCodeProcess(info.hProcess, &result.code);
-        else
-            TerminateProcess(info.hProcess, 99);
-        CloseHandle(info.hProcess);
-        CloseHandle(info.hThread);
-    }
-    CloseHandle(out);
-    CloseHandle(err);
+    result.code = RunProgram(exe, args, 60000, {FromAnsi(folder + "\\stdout.txt"), FromAnsi(folder + "\\stderr.txt")});
     result.out = ReadText(folder + "\\stdout.txt");
     result.err = ReadText(folder + "\\stderr.txt");
     return result;

@@ -17,6 +17,8 @@
 #include "assets/model_data.h"
 #include "doubles/test_support.h"
 #include "saver_driver.h"
+#include "test_files.h"
+#include "tests/convert/test_meshes.h"
 
 namespace {
 
@@ -24,28 +26,7 @@ const char kTestModels[] = "Z:\\usr\\share\\assimp\\models\\";
 
 DWORD RunConverter(const std::string& args)
 {
-    const std::string exe = DistFile("morvella-convert.exe");
-    std::string line = "\"" + exe + "\" " + args;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    if (!CreateProcessA(exe.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &info))
-        return 0xFFFFFFFF;
-    DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(info.hProcess, &code);
-    else
-        TerminateProcess(info.hProcess, 99);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    return code;
-}
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::RunConverter(FromAnsi(args), 60000);
 }
 
 void WriteText(const std::string& path, const std::string& text)
@@ -57,45 +38,12 @@ void WriteText(const std::string& path, const std::string& text)
     }
 }
 
-// A closed sphere, counter-clockwise seen from outside, without normals.
-std::string SphereObj(int rings, int segments)
-{
-    std::string obj;
-    char line[96];
-    for (int r = 0; r <= rings; ++r)
-        for (int s = 0; s < segments; ++s) {
-            const double theta = 3.14159265358979 * r / rings, phi = 2 * 3.14159265358979 * s / segments;
-            snprintf(line, sizeof line, "v %.6f %.6f %.6f\n", sin(theta) * cos(phi), cos(theta), -sin(theta) * sin(phi));
-            obj += line;
-        }
-    for (int r = 0; r < rings; ++r)
-        for (int s = 0; s < segments; ++s) {
-            const int a = r * segments + s + 1, b = r * segments + (s + 1) % segments + 1;
-            const int c = a + segments, d = b + segments;
-            snprintf(line, sizeof line, "f %d %d %d\nf %d %d %d\n", a, c, b, b, c, d);
-            obj += line;
-        }
-    return obj;
-}
-
-// A flat grid in the x-z plane facing up: squares x squares x 2 triangles.
+// A flat grid in the x-z plane facing up, in the material "green":
+// squares x squares x 2 triangles.
 std::string GridObj(int squares)
 {
-    std::string obj = "mtllib grid.mtl\nusemtl green\nvn 0 1 0\n";
-    char line[96];
-    for (int j = 0; j <= squares; ++j)
-        for (int i = 0; i <= squares; ++i) {
-            snprintf(line, sizeof line, "v %d 0 %d\n", i, -j);
-            obj += line;
-        }
-    const int row = squares + 1;
-    for (int j = 0; j < squares; ++j)
-        for (int i = 0; i < squares; ++i) {
-            const int a = j * row + i + 1, b = a + 1, c = a + row, d = c + 1;
-            snprintf(line, sizeof line, "f %d//1 %d//1 %d//1\nf %d//1 %d//1 %d//1\n", a, b, c, b, d, c);
-            obj += line;
-        }
-    return obj;
+    return "mtllib grid.mtl\nusemtl green\nvn 0 1 0\n" +
+           test_meshes::Obj(test_meshes::GridCorners(squares, squares, test_meshes::Flat), "//1");
 }
 
 // Pixels of the centred 640 x 480 picture, in columns [from, to) of it,
@@ -144,12 +92,10 @@ struct ConvertedInSaver : ::testing::Test {
         std::vector<Screen> screens;
         EXPECT_TRUE(StartSaver(saver, "/s", folder + "\\morvella.scr"));
         EXPECT_NE(nullptr, WaitForSaverWindow(saver.pid()));
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 15000;) {
-            Pump(250);
+        WaitUntil(15000, [] {
             const Screen s = Capture();
-            if (std::any_of(s.pixels.begin(), s.pixels.end(), [](uint32_t p) { return p != 0; }))
-                break;
-        }
+            return std::any_of(s.pixels.begin(), s.pixels.end(), [](uint32_t p) { return p != 0; });
+        }, 250);
         for (int i = 0; i < shots; ++i) {
             if (i)
                 Pump(gapMs);
@@ -231,7 +177,8 @@ TEST_F(ConvertedInSaver, AnOutputThatIsTheInputByAnotherNameIsRefused)
 
 TEST_F(ConvertedInSaver, AClosedObjectShowsInEveryAnimation)
 {
-    WriteText(folder + "\\sphere.obj", SphereObj(24, 48));
+    // A closed sphere without normals.
+    WriteText(folder + "\\sphere.obj", test_meshes::Obj(test_meshes::SphereCorners(24, 48)));
     ASSERT_EQ(0u, RunConverter("\"" + folder + "\\sphere.obj\" \"" + folder + "\\morvella.dat\""));
     WriteIni("Speed", "20");
     WriteIni("Red", "255");

@@ -19,21 +19,7 @@ namespace {
 // Runs morvella-object.exe with the arguments and gives its exit code.
 DWORD RunObjectProgram(const std::wstring& arguments)
 {
-    const std::wstring exe = Wide(DistFile("morvella-object.exe"));
-    std::wstring line = QuoteArgument(exe) + L" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION run = {};
-    if (!CreateProcessW(exe.c_str(), &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &run))
-        return 0xFFFFFFFF;
-    DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(run.hProcess, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(run.hProcess, &code);
-    else
-        TerminateProcess(run.hProcess, 99);
-    CloseHandle(run.hProcess);
-    CloseHandle(run.hThread);
-    return code;
+    return RunProgram(Wide(DistFile("morvella-object.exe")), arguments, 60000);
 }
 
 // A file as a case leaves or expects it: its bytes, "" for none, "<folder>"

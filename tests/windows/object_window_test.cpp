@@ -79,17 +79,17 @@ public:
     bool Start(const std::wstring& arguments)
     {
         job_ = CreateJobObjectW(NULL, NULL);
-        const std::wstring exe = Program();
-        std::wstring line = L"\"" + exe + L"\" " + arguments;
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        if (!CreateProcessW(exe.c_str(), &line[0], NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, NULL, &startup, &run_))
+        Launch suspended;
+        suspended.flags = CREATE_SUSPENDED;
+        if (!StartProgram(&run_, Program(), arguments, suspended))
             return false;
         AssignProcessToJobObject(job_, run_.hProcess);
         ResumeThread(run_.hThread);
         Found found = {run_.dwProcessId, NULL};
-        for (DWORD start = GetTickCount(); !found.window && GetTickCount() - start < 30000; Sleep(100))
+        WaitUntil(30000, [&] {
             EnumWindows(MatchDialog, (LPARAM)&found);
+            return found.window != NULL;
+        });
         dialog_ = found.window;
         return dialog_ != NULL;
     }
@@ -115,11 +115,8 @@ public:
     {
         const std::wstring head = Head(id);
         std::wstring status;
-        for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100)) {
-            status = Read(IDC_STATUS);
-            if (status.compare(0, head.size(), head) == 0)
-                return true;
-        }
+        if (WaitUntil(timeoutMs, [&] { return (status = Read(IDC_STATUS)).compare(0, head.size(), head) == 0; }))
+            return true;
         ADD_FAILURE() << "the status says: " << Utf8Of(status) << "\nnot: " << Utf8Of(head);
         return false;
     }
@@ -185,17 +182,10 @@ private:
 // What the command-line converter makes of the model with its defaults.
 std::string ConsoleConversion(const std::wstring& model)
 {
-    const std::wstring exe = Wide(DistFile("morvella-convert.exe"));
     const std::wstring output = Wide(TestDir("ObjectConsole")) + L"\\morvella.dat";
-    std::wstring line = L"\"" + exe + L"\" \"" + model + L"\" \"" + output + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION run = {};
-    if (!CreateProcessW(exe.c_str(), &line[0], NULL, NULL, FALSE, CREATE_NO_WINDOW, NULL, NULL, &startup, &run))
-        return std::string();
-    WaitForSingleObject(run.hProcess, 120000);
-    CloseHandle(run.hProcess);
-    CloseHandle(run.hThread);
+    Launch how;
+    how.flags = CREATE_NO_WINDOW;
+    RunConverter(L"\"" + model + L"\" \"" + output + L"\"", 120000, how);
     return ReadWhole(output, 64 << 20);
 }
 
@@ -204,12 +194,7 @@ bool WorkFoldersLeft()
 {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((std::wstring(temp) + L"morvella-object-*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(search);
-    return true;
+    return Listed(std::wstring(temp) + L"morvella-object-*");
 }
 
 }  // namespace
@@ -261,9 +246,8 @@ TEST(ObjectWindow, DISABLED_DroppedModelIsUsedAndPutBackFromTheKeyboard)
 
     window.Press('S', true);   // show it now: the installed saver, full screen
     HWND saver = NULL;
-    for (DWORD start = GetTickCount(); !saver && GetTickCount() - start < 20000; Sleep(100))
-        saver = FindWindowW(L"WindowsScreenSaverClass", NULL);
-    ASSERT_TRUE(saver != NULL) << "no saver started";
+    ASSERT_TRUE(WaitUntil(20000, [&] { return (saver = FindWindowW(L"WindowsScreenSaverClass", NULL)) != NULL; }))
+        << "no saver started";
     DWORD saverPid = 0;
     GetWindowThreadProcessId(saver, &saverPid);
     const HANDLE saverProcess = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, saverPid);

@@ -67,11 +67,8 @@ struct PasswordScene {
 // lines with `word`; returns the count then.
 int WaitForCount(const PasswordScene& scene, const char* word, int count)
 {
-    int seen = CountOf(scene.Log(), word);
-    for (DWORD start = GetTickCount(); seen < count && GetTickCount() - start < 10000;) {
-        Pump(50);
-        seen = CountOf(scene.Log(), word);
-    }
+    int seen = 0;
+    WaitUntil(10000, [&] { return (seen = CountOf(scene.Log(), word)) >= count; }, 50);
     return seen;
 }
 

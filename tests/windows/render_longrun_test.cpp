@@ -31,15 +31,9 @@ unsigned FramesSoFar(const std::string& statsPath)
 
 bool WaitForFrames(const SaverProcess& saver, const std::string& statsPath, unsigned frames, DWORD timeoutMs)
 {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        if (FramesSoFar(statsPath) >= frames)
-            return true;
-        if (!saver.Running())
-            return false;
-        Pump(100);
-    }
-    return false;
+    // (A saver that has ended draws no more: no use waiting for it.)
+    return WaitUntil(timeoutMs, [&] { return FramesSoFar(statsPath) >= frames || !saver.Running(); }) &&
+           FramesSoFar(statsPath) >= frames;
 }
 
 struct Usage {
@@ -63,12 +57,8 @@ Usage UsageOf(HANDLE process)
 TEST(SaverLongRun, MemoryAndGdiObjectsStayFlatOverThousandsOfFrames)
 {
     std::string folder = TestDir("longrun");
-    ASSERT_TRUE(CopyInto(DistFile("morvella.scr"), folder, "morvella.scr"));
-    ASSERT_TRUE(CopyInto(DistFile("morvella.dat"), folder, "morvella.dat"));
-    ASSERT_TRUE(CopyInto(DistFile("sample.bmp"), folder, "sample.bmp"));
-    RemoveIni();
-    WriteIni("Speed", "1");
-    WriteIni("Animation", "2");
+    ASSERT_TRUE(CopySaverInto(folder));
+    WriteFreshIni({{"Speed", "1"}, {"Animation", "2"}});
     std::string stats = folder + "\\stats.txt";
     SetEnvironmentVariableA("MORVELLA_STATS", stats.c_str());
 

@@ -46,9 +46,7 @@ struct SaverScreen : ::testing::Test {
             << "the native build has not generated morvella.dat";
         RemoveIni();
         folder = TestDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        ASSERT_TRUE(CopyInto(DistFile("morvella.scr"), folder, "morvella.scr"));
-        ASSERT_TRUE(CopyInto(DistFile("morvella.dat"), folder, "morvella.dat"));
-        ASSERT_TRUE(CopyInto(DistFile("sample.bmp"), folder, "sample.bmp"));
+        ASSERT_TRUE(CopySaverInto(folder));
     }
     void TearDown() override { RemoveIni(); }
     // Starts the saver full screen and returns two captures taken apart:
@@ -60,16 +58,14 @@ struct SaverScreen : ::testing::Test {
     void Run(Screen& first, Screen& second, bool moving) {
         ASSERT_TRUE(StartSaver(saver, "/s", folder + "\\morvella.scr"));
         ASSERT_NE(nullptr, WaitForSaverWindow(saver.pid()));
-        for (DWORD start = GetTickCount(); Drawn(Capture()).count == 0 && GetTickCount() - start < 20000;)
-            Pump(100);
+        WaitUntil(20000, [] { return Drawn(Capture()).count > 0; });
         Pump(1000);
         first = Capture();
         Pump(700);
-        second = Capture();
-        for (DWORD start = GetTickCount(); moving && Changed(first, second) <= 500 && GetTickCount() - start < 10000;) {
-            Pump(100);
+        if (moving)
+            WaitUntil(10000, [&] { return Changed(first, second = Capture()) > 500; });
+        else
             second = Capture();
-        }
         ASSERT_TRUE(saver.Running());
     }
 };

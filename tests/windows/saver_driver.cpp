@@ -1,5 +1,7 @@
 #include "saver_driver.h"
 
+#include "test_files.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -77,15 +79,23 @@ void RemoveIni()
     DeleteFileA(path);
 }
 
+bool CopySaverInto(const std::string& folder)
+{
+    return CopyInto(DistFile("morvella.scr"), folder, "morvella.scr") &&
+           CopyInto(DistFile("morvella.dat"), folder, "morvella.dat") &&
+           CopyInto(DistFile("sample.bmp"), folder, "sample.bmp");
+}
+
+void WriteFreshIni(std::initializer_list<std::pair<const char*, const char*>> settings)
+{
+    RemoveIni();
+    for (const auto& setting : settings)
+        WriteIni(setting.first, setting.second);
+}
+
 bool StartSaver(SaverProcess& process, const std::string& args, const std::string& exe)
 {
-    std::string line = "\"" + exe + "\" " + args;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    char* buffer = _strdup(line.c_str());
-    BOOL ok = CreateProcessA(exe.c_str(), buffer, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process.info);
-    free(buffer);
-    return ok != 0;
+    return StartProgram(&process.info, FromAnsi(exe), FromAnsi(args));
 }
 
 struct WindowSearch {
@@ -111,32 +121,28 @@ static BOOL CALLBACK MatchTopLevel(HWND window, LPARAM context)
 HWND WaitForSaverWindow(DWORD pid, DWORD timeoutMs)
 {
     WindowSearch search = { pid, NULL, NULL };
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
+    // The window shows once its whole start-up (display, device, model,
+    // texture) has run; input only reaches it after that.
+    const bool shown = WaitUntil(timeoutMs, [&] {
         EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
-        // The window shows once its whole start-up (display, device, model,
-        // texture) has run; input only reaches it after that.
-        if (search.found && IsWindowVisible(search.found) && GetForegroundWindow() == search.found) {
-            Pump(200);
-            return search.found;
-        }
-        Pump(20);
-    }
-    return NULL;
+        return search.found && IsWindowVisible(search.found) && GetForegroundWindow() == search.found;
+    }, 20);
+    if (!shown)
+        return NULL;
+    Pump(200);
+    return search.found;
 }
 
 HWND WaitForPreviewWindow(HWND parent, DWORD timeoutMs)
 {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        HWND child = FindWindowExA(parent, NULL, "WindowsScreenSaverClass", NULL);
-        if (child && IsWindowVisible(child)) {
-            Pump(200);
-            return child;
-        }
-        Pump(20);
-    }
-    return NULL;
+    HWND child = NULL;
+    if (!WaitUntil(timeoutMs, [&] {
+            child = FindWindowExA(parent, NULL, "WindowsScreenSaverClass", NULL);
+            return child && IsWindowVisible(child);
+        }, 20))
+        return NULL;
+    Pump(200);
+    return child;
 }
 
 void PressKey(WORD vk)
@@ -182,11 +188,10 @@ void MoveMouseBy(int dx, int dy)
         ADD_FAILURE() << "cannot start xdotool (error " << GetLastError() << ")";
         return;
     }
-    DWORD start = GetTickCount();
-    do {
-        Sleep(10);
+    WaitUntil(5000, [&] {
         GetCursorPos(&at);
-    } while ((at.x != x || at.y != y) && GetTickCount() - start < 5000);
+        return at.x == x && at.y == y;
+    }, 10);
     EXPECT_TRUE(at.x == x && at.y == y) << line << ": the cursor stands at " << at.x << ", " << at.y;
 }
 
@@ -205,8 +210,18 @@ void Pump(DWORD ms)
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        Sleep(10);
+        Sleep(ms < 10 ? ms : 10);
     } while (GetTickCount() - start < ms);
+}
+
+bool WaitUntil(DWORD timeoutMs, const std::function<bool()>& done, DWORD stepMs)
+{
+    for (const DWORD start = GetTickCount();; Pump(stepMs)) {
+        if (done())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+    }
 }
 
 std::string ScreenSaverRunningValue()

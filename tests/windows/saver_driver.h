@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,11 @@ std::string TestDir(const char* name);         // a fresh folder under the test 
 bool CopyInto(const std::string& from, const std::string& folder, const char* name);
 void WriteIni(const char* key, const char* value);  // into the shared morvella.ini
 void RemoveIni();
+// The saver as a user copies it by hand: morvella.scr, morvella.dat and
+// sample.bmp of the dist folder, into `folder`.
+bool CopySaverInto(const std::string& folder);
+// A fresh shared morvella.ini holding these settings alone.
+void WriteFreshIni(std::initializer_list<std::pair<const char*, const char*>> settings);
 
 struct SaverProcess {
     PROCESS_INFORMATION info = {};
@@ -46,6 +54,11 @@ T Said(T japanese, T english)
 
 // Pumps this thread's messages for `ms` milliseconds.
 void Pump(DWORD ms);
+
+// Tries `done` until it holds or timeoutMs have passed (a loaded machine is
+// slow), pumping this thread's messages for stepMs between tries; whether
+// it held.
+bool WaitUntil(DWORD timeoutMs, const std::function<bool()>& done, DWORD stepMs = 100);
 
 // The registry value a process writes while it tells the system that a
 // screen saver is running ("1"), or "" when absent.

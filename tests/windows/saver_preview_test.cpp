@@ -122,6 +122,7 @@ TEST(PreviewSaver, HelpAndContextMenuRequestsAreForwardedToTheHost)
     HWND child = WaitForPreviewWindow(host.window);
     ASSERT_TRUE(child != NULL);
     EXPECT_EQ(1, SendMessageA(child, WM_CONTEXTMENU, 0, MAKELPARAM(10, 20)));
+    // Read from the queue as it comes: pumping would dispatch it unseen.
     MSG forwarded;
     DWORD start = GetTickCount();
     bool seen = false;
@@ -171,11 +172,8 @@ TEST(PreviewSaver, AnimatesFromExactly640PixelsWideAndNotBelow)
         ASSERT_TRUE(WaitForPreviewWindow(host.window) != NULL);
         const DWORD start = GetTickCount();
         const DWORD limit = width == 640 ? 30000 : std::min<DWORD>(30000, std::max<DWORD>(2500, firstFile * 2));
-        bool animated = false;
-        while (!animated && GetTickCount() - start < limit) {
-            Pump(100);
-            animated = GetFileAttributesA(stats.c_str()) != INVALID_FILE_ATTRIBUTES;
-        }
+        const bool animated =
+            WaitUntil(limit, [&] { return GetFileAttributesA(stats.c_str()) != INVALID_FILE_ATTRIBUTES; });
         if (width == 640)
             firstFile = GetTickCount() - start;
         EXPECT_EQ(width == 640, animated) << "frames are drawn from 640 pixels on, none below";

@@ -232,9 +232,7 @@ TEST(SaverPaths, ModelPathTooLongForItsBufferShowsTheModelFilePage)
         CreateDirectoryA(folder.c_str(), NULL);
     }
     ASSERT_EQ(244u, folder.size());
-    ASSERT_TRUE(CopyInto(DistFile("morvella.scr"), folder, "morvella.scr"));
-    ASSERT_TRUE(CopyInto(DistFile("morvella.dat"), folder, "morvella.dat"));
-    ASSERT_TRUE(CopyInto(DistFile("sample.bmp"), folder, "sample.bmp"));
+    ASSERT_TRUE(CopySaverInto(folder));
     RemoveIni();
     SaverProcess saver;
     SetCursorPos(900, 700);

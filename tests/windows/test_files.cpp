@@ -1,11 +1,15 @@
 #include "test_files.h"
 
+#include "saver_driver.h"
+#include "tests/convert/test_meshes.h"
+
 #include <gtest/gtest.h>
 
 #include <tlhelp32.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 std::string Utf8Of(const std::wstring& wide)
@@ -28,6 +32,11 @@ bool Exists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool Exists(const std::string& ansiPath)
+{
+    return GetFileAttributesA(ansiPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 void WriteWhole(const std::wstring& path, const std::string& bytes)
 {
     if (FILE* file = _wfopen(path.c_str(), L"wb")) {
@@ -48,35 +57,36 @@ std::string ReadWhole(const std::wstring& path, size_t most)
     return bytes.substr(0, most);
 }
 
+std::string ReadText(const std::string& path)
+{
+    std::string text = ReadWhole(FromAnsi(path));
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+bool Listed(const std::wstring& pattern)
+{
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
+}
+
 void WriteSphereStl(const std::wstring& path, int rings, int segments, uint32_t* triangles)
 {
     FILE* file = _wfopen(path.c_str(), L"wb");
     ASSERT_NE(nullptr, file);
     char header[84] = "sphere";
     fwrite(header, 1, sizeof header, file);
-    auto point = [&](int r, int s, float* p) {
-        const double theta = 3.14159265358979 * r / rings, phi = 2 * 3.14159265358979 * s / segments;
-        p[0] = (float)(sin(theta) * cos(phi));
-        p[1] = (float)cos(theta);
-        p[2] = (float)(-sin(theta) * sin(phi));
-    };
     std::vector<unsigned char> record(50, 0);
     *triangles = 0;
-    auto facet = [&](int r0, int s0, int r1, int s1, int r2, int s2) {
-        float* p = (float*)(record.data() + 12);   // after the normal, left zero
-        point(r0, s0, p);
-        point(r1, s1, p + 3);
-        point(r2, s2, p + 6);
+    test_meshes::Sphere(rings, segments, [&](const float* p) {
+        memcpy(record.data() + 12, p, 9 * sizeof(float));   // after the normal, left zero
         fwrite(record.data(), 1, record.size(), file);
         ++*triangles;
-    };
-    for (int r = 0; r < rings; ++r)
-        for (int s = 0; s < segments; ++s) {
-            if (r > 0)
-                facet(r, s, r + 1, s, r, s + 1);
-            if (r < rings - 1)
-                facet(r, s + 1, r + 1, s, r + 1, s + 1);
-        }
+    });
     fseek(file, 80, SEEK_SET);
     fwrite(triangles, 4, 1, file);
     fclose(file);
@@ -95,3 +105,75 @@ DWORD ChildOf(DWORD parent)
     return child;
 }
 
+
+namespace {
+
+HANDLE InheritableFile(const std::wstring& path)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+    return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, NULL);
+}
+
+}  // namespace
+
+bool StartProgram(PROCESS_INFORMATION* run, const std::wstring& exe, const std::wstring& args, const Launch& how)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    const bool redirected = !how.log.empty() || !how.errors.empty();
+    if (redirected) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = InheritableFile(how.log);
+        startup.hStdError = how.errors.empty() ? startup.hStdOutput : InheritableFile(how.errors);
+    }
+    std::wstring line = L"\"" + exe + L"\" " + args;
+    const bool started = CreateProcessW(exe.c_str(), &line[0], NULL, NULL, redirected, how.flags, NULL,
+                                        how.folder.empty() ? NULL : how.folder.c_str(), &startup, run) != FALSE;
+    if (redirected) {
+        CloseHandle(startup.hStdOutput);
+        if (startup.hStdError != startup.hStdOutput)
+            CloseHandle(startup.hStdError);
+    }
+    return started;
+}
+
+DWORD FinishProgram(PROCESS_INFORMATION* run, DWORD timeoutMs)
+{
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(run->hProcess, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(run->hProcess, &code);
+    else
+        TerminateProcess(run->hProcess, 99);
+    CloseHandle(run->hProcess);
+    CloseHandle(run->hThread);
+    return code;
+}
+
+DWORD RunProgram(const std::wstring& exe, const std::wstring& args, DWORD timeoutMs, const Launch& how)
+{
+    PROCESS_INFORMATION run = {};
+    return StartProgram(&run, exe, args, how) ? FinishProgram(&run, timeoutMs) : 0xFFFFFFFF;
+}
+
+std::wstring FromAnsi(const std::string& ansi)
+{
+    std::wstring wide(ansi.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.data(), (int)ansi.size(), &wide[0], (int)wide.size()));
+    return wide;
+}
+
+DWORD RunProgram(const std::string& exe, const std::string& args, DWORD timeoutMs, const Launch& how)
+{
+    return RunProgram(FromAnsi(exe), FromAnsi(args), timeoutMs, how);
+}
+
+std::wstring ConverterExe()
+{
+    return Wide(DistFile("morvella-convert.exe"));
+}
+
+DWORD RunConverter(const std::wstring& args, DWORD timeoutMs, const Launch& how)
+{
+    return RunProgram(ConverterExe(), args, timeoutMs, how);
+}
