@@ -140,8 +140,13 @@ run_tests() {
   esac
 }
 
+# Every session the Windows tests started: the main one, and those of the
+# two-monitor and high-DPI runs, which a failed test leaves running.
 stop_session() {
-  [ -d "$scratch/windows/wine" ] && "$root/scripts/wine-session.sh" stop "$scratch/windows/wine" >/dev/null 2>&1
+  local session
+  for session in "$scratch/windows/wine" "$scratch"/windows/wine-*; do
+    [ -d "$session" ] && "$root/scripts/wine-session.sh" stop "$session" >/dev/null 2>&1
+  done
   return 0
 }
 trap stop_session EXIT
