@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "saver_driver.h"
+#include "test_files.h"
 
 namespace {
 
@@ -134,8 +135,17 @@ TEST_F(MultiMonitor, DISABLED_EveryMonitorShowsAWholePictureInEachDisplayMode)
 std::string SetXMonitors(const std::string& xrandrArguments, size_t count)
 {
     // The session's stand-in RandR library lacks what xrandr itself needs.
-    // Wine starts a Linux program as it is, but cannot wait for it.
-    std::string command = "/usr/bin/env -u LD_LIBRARY_PATH /usr/bin/xrandr " + xrandrArguments;
+    // Wine starts a Linux program as it is, but cannot wait for it: the
+    // shell leaves xrandr's exit status in a file (/tmp, Wine's Z:\tmp),
+    // waited for before Wine is made to read the monitors, so that it never
+    // reads them while xrandr is still changing them.
+    static int changes;
+    const std::string status = "/tmp/morvella-xrandr-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(++changes);
+    const std::string statusFile = "Z:" + status;
+    DeleteFileA(statusFile.c_str());
+    std::string command = "/usr/bin/env -u LD_LIBRARY_PATH /bin/sh -c \"/usr/bin/xrandr " + xrandrArguments +
+                          "; echo $? >" + status + ".part && mv " + status + ".part " + status + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -143,6 +153,12 @@ std::string SetXMonitors(const std::string& xrandrArguments, size_t count)
         return "cannot run xrandr: error " + std::to_string(GetLastError());
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    if (!WaitUntil(10000, [&] { return Exists(statusFile); }))
+        return "xrandr " + xrandrArguments + " did not finish in 10 s";
+    const std::string exitStatus = ReadText(statusFile);
+    DeleteFileA(statusFile.c_str());
+    if (exitStatus != "0\n")
+        return "xrandr " + xrandrArguments + " failed: exit status " + exitStatus;
     std::string change = std::string(MORVELLA_TESTS_WIN) + "\\display_change.exe";
     for (int attempt = 0; attempt < 20; ++attempt) {
         Pump(300);
